@@ -44,10 +44,12 @@ void paintNormalRowReference(uint32_t* dst, const uint32_t* src, int32_t count, 
         PaintNormal(dst + i, src[i], a);
 }
 
+namespace {
+
 // Same formula as PaintNormal, written so that the compiler vectorises it: every byte lane is
 // Lerp255(c, d, a) = (c·a·32897 + d·(8388735 − a·32897)) >> 23 in 32-bit unsigned arithmetic.
-__attribute__((target_clones("avx2", "default")))
-void paintNormalRow(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t a)
+inline __attribute__((always_inline)) void paintNormalRowBody(uint32_t* dst, const uint32_t* src,
+                                                              int32_t count, uint32_t a)
 {
     if (a == 0 || count <= 0)
         return;
@@ -66,6 +68,33 @@ void paintNormalRow(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t 
         const uint32_t r = (((c >> 16) & 0xFF) * ka + ((d >> 16) & 0xFF) * kd) >> 23;
         dst[i] = (d & 0xFF000000u) | (r << 16) | (g << 8) | b;
     }
+}
+
+} // namespace
+
+void paintNormalRowPortable(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t a)
+{
+    paintNormalRowBody(dst, src, count, a);
+}
+
+__attribute__((target("avx2"))) void paintNormalRowAvx2(uint32_t* dst, const uint32_t* src,
+                                                        int32_t count, uint32_t a)
+{
+    paintNormalRowBody(dst, src, count, a);
+}
+
+bool cpuHasAvx2()
+{
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+
+void paintNormalRow(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t a)
+{
+    if (cpuHasAvx2())
+        paintNormalRowAvx2(dst, src, count, a);
+    else
+        paintNormalRowPortable(dst, src, count, a);
 }
 
 } // namespace qm

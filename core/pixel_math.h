@@ -188,5 +188,9 @@ using PixelFn8 = void (*)(uint8_t* p, uint32_t v, uint32_t a);
 void paintNormalRow(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t a);
 // The scalar reference of paintNormalRow, kept for the equality test.
 void paintNormalRowReference(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t a);
+// The two compiled variants paintNormalRow chooses between at run time.
+void paintNormalRowPortable(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t a);
+void paintNormalRowAvx2(uint32_t* dst, const uint32_t* src, int32_t count, uint32_t a);
+bool cpuHasAvx2();
 
 } // namespace qm

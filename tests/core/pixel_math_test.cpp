@@ -169,12 +169,20 @@ TEST(PixelMath, PaintNormalRowEqualsReferenceAtEveryLength)
         v = next();
     for (uint32_t alpha : {0u, 1u, 100u, 254u, 255u})
         for (int32_t n = 1; n <= 130; ++n) {
-            std::vector<uint32_t> fast(base), slow(base);
-            paintNormalRow(fast.data(), src.data(), n, alpha);
+            std::vector<uint32_t> slow(base);
             paintNormalRowReference(slow.data(), src.data(), n, alpha);
-            ASSERT_EQ(fast, slow) << "alpha " << alpha << " length " << n;
+            std::vector<uint32_t> portable(base), dispatched(base);
+            paintNormalRowPortable(portable.data(), src.data(), n, alpha);
+            paintNormalRow(dispatched.data(), src.data(), n, alpha);
+            ASSERT_EQ(portable, slow) << "alpha " << alpha << " length " << n;
+            ASSERT_EQ(dispatched, slow) << "alpha " << alpha << " length " << n;
+            if (cpuHasAvx2()) {
+                std::vector<uint32_t> avx2(base);
+                paintNormalRowAvx2(avx2.data(), src.data(), n, alpha);
+                ASSERT_EQ(avx2, slow) << "alpha " << alpha << " length " << n;
+            }
             // Nothing past the end.
             for (size_t i = size_t(n); i < base.size(); ++i)
-                ASSERT_EQ(fast[i], base[i]);
+                ASSERT_EQ(slow[i], base[i]);
         }
 }
