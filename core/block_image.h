@@ -88,19 +88,13 @@ public:
     template <typename Fn>
     bool forEachBlockPart(TBox box, Fn&& fn)
     {
-        if (!valid_ || !clipBoxToSize(box, width_, height_))
-            return false;
-        for (int32_t y = box.y; y < box.y + box.height;) {
-            const int32_t h = std::min(blockHeight_ - (y & blockMask_), box.y + box.height - y);
-            for (int32_t x = box.x; x < box.x + box.width;) {
-                const int32_t w = std::min(blockWidth_ - (x & blockMask_), box.x + box.width - x);
-                fn(blocks_[size_t((x >> blockShift_) + (y >> blockShift_) * blocksAcross_)],
-                   TBox{x, y, w, h});
-                x += w;
-            }
-            y += h;
-        }
-        return true;
+        return forEachBlockPartOf(*this, box, fn);
+    }
+    // The same for reading: fn(const TBlockInfo&, TBox part).
+    template <typename Fn>
+    bool forEachBlockPart(TBox box, Fn&& fn) const
+    {
+        return forEachBlockPartOf(*this, box, fn);
     }
 
     // Two-image iteration: the source box of `source` goes to `at` in this image, clipped by
@@ -141,6 +135,25 @@ public:
     bool CopyBlockRect(const CBlockImage& source, TPoint at, TBox box);
 
 protected:
+    template <typename Self, typename Fn>
+    static bool forEachBlockPartOf(Self& self, TBox box, Fn& fn)
+    {
+        if (!self.valid_ || !clipBoxToSize(box, self.width_, self.height_))
+            return false;
+        const int32_t mask = self.blockMask_, shift = self.blockShift_;
+        for (int32_t y = box.y; y < box.y + box.height;) {
+            const int32_t h = std::min(self.blockHeight_ - (y & mask), box.y + box.height - y);
+            for (int32_t x = box.x; x < box.x + box.width;) {
+                const int32_t w = std::min(self.blockWidth_ - (x & mask), box.x + box.width - x);
+                fn(self.blocks_[size_t((x >> shift) + (y >> shift) * self.blocksAcross_)],
+                   TBox{x, y, w, h});
+                x += w;
+            }
+            y += h;
+        }
+        return true;
+    }
+
     // blockShift 5 gives 32 × 32 blocks, 6 gives 64 × 64.
     CBlockImage(int32_t blockShift, int32_t bytesPerPixel, uint32_t defaultFill);
 

@@ -205,8 +205,7 @@ int32_t CBlockVCH::ReadRow(int32_t x, int32_t y, int32_t count, uint8_t* bytes) 
     if (!clipBoxToSize(box, width_, height_))
         return 0;
     int32_t read = 0;
-    auto& self = const_cast<CBlockVCH&>(*this); // iteration only; nothing is changed
-    self.forEachBlockPart(box, [&](TBlockInfo& b, const TBox& part) {
+    forEachBlockPart(box, [&](const TBlockInfo& b, const TBox& part) {
         uint8_t* d = bytes + (part.x - first);
         if (b.allocated)
             std::memcpy(d, blockRow(b, part.y & blockMask_) + (part.x & blockMask_),

@@ -174,9 +174,7 @@ bool CBlockVMTC::ExportTo(TMTC& flat, TPoint at, bool skipTransparent, uint32_t 
         !clipCopy(width_, height_, flat.width(), flat.height(), at, box))
         return false;
     const int32_t dx = at.x - box.x, dy = at.y - box.y;
-    // Iteration needs a mutable table, but nothing here changes this image.
-    auto& self = const_cast<CBlockVMTC&>(*this);
-    return self.forEachBlockPart(box, [&](TBlockInfo& b, const TBox& part) {
+    return forEachBlockPart(box, [&](const TBlockInfo& b, const TBox& part) {
         for (int32_t y = 0; y < part.height; ++y) {
             uint32_t* d = flat.row(part.y + dy + y) + part.x + dx;
             if (!b.allocated) {

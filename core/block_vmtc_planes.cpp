@@ -87,8 +87,7 @@ int32_t CBlockVMTC::ReadChannelRow(int32_t x, int32_t y, int32_t count, int32_t 
         return 0;
     const int shift = channel * 8;
     int32_t read = 0;
-    auto& self = const_cast<CBlockVMTC&>(*this); // iteration only; nothing is changed
-    self.forEachBlockPart(box, [&](TBlockInfo& b, const TBox& part) {
+    forEachBlockPart(box, [&](const TBlockInfo& b, const TBox& part) {
         uint8_t* d = bytes + (part.x - first);
         if (!b.allocated) {
             std::fill_n(d, part.width, uint8_t(b.fill >> shift));

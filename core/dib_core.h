@@ -58,6 +58,22 @@ public:
     TBox bounds() const { return {0, 0, width_, height_}; }
 
 protected:
+    // Moving hands the storage over; the source is left empty. Only owners expose it.
+    CDibCore(CDibCore&& other) noexcept { takeFrom(other); }
+    CDibCore& operator=(CDibCore&& other) noexcept
+    {
+        takeFrom(other);
+        return *this;
+    }
+    void takeFrom(CDibCore& other) noexcept
+    {
+        width_ = other.width_;
+        height_ = other.height_;
+        bits_ = other.bits_;
+        rowOffsets_ = other.rowOffsets_;
+        other.Init();
+    }
+
     int32_t width_ = 0;
     int32_t height_ = 0;
     uint8_t* bits_ = nullptr;
@@ -68,6 +84,8 @@ class TChannel : public CDibCore {
 public:
     TChannel() = default;
     TChannel(int32_t width, int32_t height) { Resize(width, height); }
+    TChannel(TChannel&&) noexcept = default; // vectors and unique_ptrs keep their buffers
+    TChannel& operator=(TChannel&&) noexcept = default;
 
     void Release() override;
     bool Resize(int32_t width, int32_t height) override;
@@ -91,6 +109,8 @@ class TMTC : public CDibCore {
 public:
     TMTC() = default;
     TMTC(int32_t width, int32_t height) { Resize(width, height); }
+    TMTC(TMTC&&) noexcept = default; // vectors and unique_ptrs keep their buffers
+    TMTC& operator=(TMTC&&) noexcept = default;
 
     void Release() override;
     // Keeps the old pixel buffer (contents and all) when the byte size does not change.
@@ -127,6 +147,8 @@ class TTC : public TMTC {
 public:
     TTC() = default;
     TTC(int32_t width, int32_t height) { Resize(width, height); }
+    TTC(TTC&&) noexcept = default;
+    TTC& operator=(TTC&&) noexcept = default;
 
     // Sizes below 1 are raised to 1, so the picture can always be shown.
     bool Resize(int32_t width, int32_t height) override;

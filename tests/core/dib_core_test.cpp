@@ -125,3 +125,19 @@ TEST(DibCore, BlittingHandsClippedBoxesToTheSink)
     EXPECT_EQ(sink.points[0], (TPoint{5, 6}));
     EXPECT_EQ(sink.boxes[1], (TBox{0, 8, 3, 2}));
 }
+
+TEST(DibCore, MovingHandsOverTheStorage)
+{
+    TMTC a(3, 2);
+    a.row(1)[2] = 0xFF123456u;
+    const uint8_t* bits = a.bits();
+    TMTC b(std::move(a));
+    EXPECT_FALSE(a.IsValid());
+    EXPECT_EQ(b.bits(), bits);
+    EXPECT_EQ(b.pixel(2, 1), 0xFF123456u);
+    TTC c(5, 5);
+    c = TTC(2, 2);
+    EXPECT_EQ(c.width(), 2);
+    EXPECT_EQ(c.RowStep(), -2);
+    EXPECT_TRUE(c.setPixel(1, 1, 7));
+}
