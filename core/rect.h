@@ -13,6 +13,12 @@ struct TPoint {
     friend bool operator==(const TPoint&, const TPoint&) = default;
 };
 
+// A point in paper pixels with a fractional part (stroke points, polygon corners).
+struct TPointF {
+    float x = 0.0f;
+    float y = 0.0f;
+};
+
 struct TRect {
     int32_t left = 0;
     int32_t top = 0;
