@@ -76,6 +76,13 @@ public:
     void setMessageSink(MessageSink* sink) { messages_ = sink; }
     MessageSink& messageSink() const { return messages_ ? *messages_ : stderrMessageSink(); }
 
+    // The part of row y from x to x + count − 1 inside the picture; false when none is.
+    bool clipRowSegment(int32_t x, int32_t y, int32_t count, TBox& segment) const
+    {
+        segment = {x, y, count, 1};
+        return IsValid() && clipBoxToSize(segment, width_, height_);
+    }
+
     // A part covers its whole block when it starts on block corners and is one block in size.
     bool coversWholeBlock(const TBox& part) const
     {

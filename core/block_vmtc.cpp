@@ -7,8 +7,7 @@
 
 namespace qm {
 
-CBlockVMTC::CBlockVMTC(int32_t width, int32_t height)
-    : CBlockImage(5, 4, kDefaultFill)
+CBlockVMTC::CBlockVMTC(int32_t width, int32_t height) : CBlockImageOf(kDefaultFill)
 {
     Resize(width, height);
 }
@@ -17,43 +16,9 @@ CBlockVMTC::CBlockVMTC(const CBlockVMTC& other) : CBlockVMTC(other.width(), othe
 {
     setMessageSink(other.messages_);
     CopyBlocks(other);
-    rebuildContentRegion();
 }
 
 CBlockVMTC::~CBlockVMTC() = default;
-
-bool CBlockVMTC::Resize(int32_t width, int32_t height)
-{
-    rows_.assign(kBlock, 0);
-    for (int32_t y = 0; y < kBlock; ++y)
-        rows_[size_t(y)] = y * kBlock * 4;
-    const bool ok = buildTable(width, height);
-    region_.setBounds(width_, height_);
-    region_.clear();
-    return ok;
-}
-
-bool CBlockVMTC::InitBlock(TBlockInfo& block)
-{
-    block.fill = kDefaultFill;
-    block.view = std::make_unique<TVMTC>();
-    attachView(block);
-    return true;
-}
-
-void CBlockVMTC::attachView(TBlockInfo& block)
-{
-    auto& view = static_cast<TVMTC&>(*block.view);
-    if (block.allocated)
-        view.attach(block.data.get(), rows_.data(), block.blockWidth, block.blockHeight, &block);
-    else
-        view.Release();
-}
-
-void CBlockVMTC::fillBlockStorage(TBlockInfo& block, uint32_t value)
-{
-    std::fill_n(reinterpret_cast<uint32_t*>(block.data.get()), kBlock * kBlock, value);
-}
 
 void CBlockVMTC::blockAllocated(const TBlockInfo& block)
 {
@@ -71,23 +36,6 @@ void CBlockVMTC::rebuildContentRegion()
 
 // ---- pixel access ----
 
-uint32_t CBlockVMTC::GetPixel(int32_t x, int32_t y) const
-{
-    const TBlockInfo* b = BlockAt(x, y);
-    if (!b)
-        return 0;
-    if (!b->allocated)
-        return b->fill;
-    return blockRow(*b, y & blockMask_)[x & blockMask_];
-}
-
-uint32_t CBlockVMTC::GetPixelClamped(int32_t x, int32_t y) const
-{
-    if (width_ <= 0 || height_ <= 0)
-        return 0;
-    return GetPixel(std::clamp(x, 0, width_ - 1), std::clamp(y, 0, height_ - 1));
-}
-
 uint32_t CBlockVMTC::GetPixelOrDefault(int32_t x, int32_t y) const
 {
     if (x < 0 || y < 0 || x >= width_ || y >= height_)
@@ -100,36 +48,7 @@ uint32_t CBlockVMTC::GetLuma(int32_t x, int32_t y) const
     return Luma(GetPixel(x, y));
 }
 
-uint32_t* CBlockVMTC::PixelPointer(int32_t x, int32_t y)
-{
-    if (x < 0 || y < 0 || x >= width_ || y >= height_)
-        return nullptr;
-    return reinterpret_cast<uint32_t*>(BlockPixelAddress(x, y, true));
-}
-
-bool CBlockVMTC::SetPixel(int32_t x, int32_t y, uint32_t value)
-{
-    uint32_t* p = PixelPointer(x, y);
-    if (!p)
-        return false;
-    *p = value;
-    return true;
-}
-
 // ---- whole-image and box operations ----
-
-bool CBlockVMTC::FillAll(uint32_t value)
-{
-    if (!IsValid())
-        return false;
-    for (TBlockInfo& b : blocks_) {
-        b.fill = value;
-        if (b.allocated)
-            fillBlockStorage(b, value);
-    }
-    rebuildContentRegion();
-    return true;
-}
 
 bool CBlockVMTC::MaskedSet(TBox box, uint32_t mask, uint32_t value)
 {
@@ -220,49 +139,9 @@ bool CBlockVMTC::ImportFrom(const TMTC& flat, TPoint at, uint32_t alpha, TBox bo
 
 bool CBlockVMTC::CopyFrom(const CBlockVMTC& source, TPoint at, TBox box)
 {
-    bool ok = true;
-    const bool any = forEachBlockPair(
-        source, at, box,
-        [&](const TBlockInfo& s, TBlockInfo& d, const TBox& sp, const TBox& dp) {
-            if (!s.allocated && !d.allocated && coversWholeBlock(dp)) {
-                d.fill = s.fill;
-                return;
-            }
-            if (!AllocBlock(d)) {
-                ok = false;
-                return;
-            }
-            for (int32_t y = 0; y < dp.height; ++y) {
-                uint32_t* dr = blockRow(d, (dp.y & blockMask_) + y) + (dp.x & blockMask_);
-                if (s.allocated)
-                    std::memcpy(dr,
-                                source.blockRow(s, (sp.y & blockMask_) + y) + (sp.x & blockMask_),
-                                size_t(dp.width) * 4);
-                else
-                    std::fill_n(dr, dp.width, s.fill);
-            }
-        });
-    rebuildContentRegion();
-    return any && ok;
-}
-
-int32_t CBlockVMTC::Optimize()
-{
-    int32_t freed = 0;
-    for (TBlockInfo& b : blocks_) {
-        if (!b.allocated)
-            continue;
-        // Every pixel of the block counts, including the part outside an edge block.
-        const uint32_t* p = reinterpret_cast<const uint32_t*>(b.data.get());
-        const uint32_t first = p[0];
-        if (std::all_of(p + 1, p + kBlock * kBlock, [first](uint32_t v) { return v == first; })) {
-            b.fill = first;
-            FreeBlock(b);
-            ++freed;
-        }
-    }
-    rebuildContentRegion();
-    return freed;
+    return combineFrom(
+        source, at, box, [](uint32_t) { return false; },
+        [](uint32_t* d, const uint32_t* s, int32_t n) { std::memcpy(d, s, size_t(n) * 4); });
 }
 
 bool CBlockVMTC::ContentBounds(TRect& bounds) const

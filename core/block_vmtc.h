@@ -6,7 +6,7 @@
 // they never allocate. Optimize() gives back the storage of blocks that became uniform.
 #pragma once
 
-#include "core/block_image.h"
+#include "core/block_image_of.h"
 #include "core/rect_set.h"
 
 #include <array>
@@ -21,7 +21,7 @@ struct TAlphaPlane {
     std::vector<uint8_t> bytes;
 };
 
-class CBlockVMTC : public CBlockImage {
+class CBlockVMTC : public CBlockImageOf<uint32_t, TVMTC, 5> {
 public:
     static constexpr uint32_t kDefaultFill = 0x00FFFFFFu; // white, fully transparent
 
@@ -29,25 +29,11 @@ public:
     CBlockVMTC(const CBlockVMTC& other); // same size, then CopyBlocks
     ~CBlockVMTC() override;
 
-    bool IsValid() const override { return valid_ && !rows_.empty(); }
-    // Frees everything and rebuilds at the new size; contents are lost.
-    bool Resize(int32_t width, int32_t height);
-
-    // ---- pixel access ----
-    uint32_t GetPixel(int32_t x, int32_t y) const;        // 0 outside the table
-    uint32_t GetPixelClamped(int32_t x, int32_t y) const;
+    // ---- pixel access (GetPixel, GetPixelClamped, SetPixel, PixelPointer: see the base) ----
     uint32_t GetPixelOrDefault(int32_t x, int32_t y) const; // DefaultFill outside the picture
     uint32_t GetLuma(int32_t x, int32_t y) const;
-    bool SetPixel(int32_t x, int32_t y, uint32_t value);
-    uint32_t* PixelPointer(int32_t x, int32_t y);
-    TVMTC& viewOf(const TBlockInfo& block) const { return static_cast<TVMTC&>(*block.view); }
-    uint32_t* blockRow(const TBlockInfo& block, int32_t localY) const
-    {
-        return reinterpret_cast<uint32_t*>(block.data.get()) + localY * kBlock;
-    }
 
-    // ---- whole-image and box operations ----
-    bool FillAll(uint32_t value);
+    // ---- whole-image and box operations (FillAll, Optimize: see the base) ----
     bool MaskedSet(TBox box, uint32_t mask, uint32_t value);
     bool SetColorRef(TBox box, uint32_t colorRef); // mask 0x00FFFFFF, COLORREF converted
     bool SetColor(TBox box, uint32_t pixel);       // mask 0x00FFFFFF, raw pixel
@@ -69,10 +55,14 @@ public:
     // Fill merged. With skipTransparent, parts under transparent unallocated source blocks are
     // left alone.
     template <typename RowFn>
-    bool Merge(const CBlockVMTC& source, TPoint at, TBox box, bool skipTransparent, RowFn&& rowFn);
+    bool Merge(const CBlockVMTC& source, TPoint at, TBox box, bool skipTransparent, RowFn&& rowFn)
+    {
+        return combineFrom(
+            source, at, box,
+            [skipTransparent](uint32_t fill) { return skipTransparent && (fill >> 24) == 0; },
+            rowFn);
+    }
 
-    // Frees every allocated block whose storage holds one value; returns how many.
-    int32_t Optimize();
     // Block-aligned bounds of everything not fully transparent; false when there is none.
     bool ContentBounds(TRect& bounds) const;
 
@@ -105,74 +95,11 @@ public:
     bool ImportOneBitRow(int32_t y, const uint8_t* bits, int32_t pixelCount);
 
 protected:
-    bool InitBlock(TBlockInfo& block) override;
-    void attachView(TBlockInfo& block) override;
-    void fillBlockStorage(TBlockInfo& block, uint32_t value) override;
     void blockAllocated(const TBlockInfo& block) override;
     void contentChanged() override { rebuildContentRegion(); }
 
 private:
-    static constexpr int32_t kBlock = 32;
-    // Runs a pixel update over a box: whole unallocated blocks get fillFn(fill), everything
-    // else is allocated and gets rowFn(row, count).
-    template <typename FillFn, typename RowFn>
-    bool updateBox(TBox box, FillFn&& fillFn, RowFn&& rowFn);
-
-    std::vector<int32_t> rows_; // row y of a block starts at y × 128 bytes
     TRectSet region_;
 };
-
-template <typename FillFn, typename RowFn>
-bool CBlockVMTC::updateBox(TBox box, FillFn&& fillFn, RowFn&& rowFn)
-{
-    bool ok = true;
-    const bool any = forEachBlockPart(box, [&](TBlockInfo& b, const TBox& part) {
-        if (!b.allocated && coversWholeBlock(part)) {
-            b.fill = fillFn(b.fill);
-            return;
-        }
-        if (!AllocBlock(b)) {
-            ok = false;
-            return;
-        }
-        for (int32_t y = 0; y < part.height; ++y)
-            rowFn(blockRow(b, (part.y & blockMask_) + y) + (part.x & blockMask_), part.width);
-    });
-    rebuildContentRegion();
-    return any && ok;
-}
-
-template <typename RowFn>
-bool CBlockVMTC::Merge(const CBlockVMTC& source, TPoint at, TBox box, bool skipTransparent,
-                       RowFn&& rowFn)
-{
-    bool ok = true;
-    const bool any = forEachBlockPair(
-        source, at, box,
-        [&](const TBlockInfo& s, TBlockInfo& d, const TBox& sp, const TBox& dp) {
-            if (!s.allocated && skipTransparent && (s.fill >> 24) == 0)
-                return;
-            if (!s.allocated && !d.allocated && coversWholeBlock(dp)) {
-                rowFn(&d.fill, &s.fill, 1);
-                return;
-            }
-            if (!AllocBlock(d)) {
-                ok = false;
-                return;
-            }
-            std::array<uint32_t, kBlock> fillRow;
-            if (!s.allocated)
-                fillRow.fill(s.fill);
-            for (int32_t y = 0; y < dp.height; ++y) {
-                uint32_t* dr = blockRow(d, (dp.y & blockMask_) + y) + (dp.x & blockMask_);
-                const uint32_t* sr = s.allocated ? source.blockRow(s, (sp.y & blockMask_) + y) +
-                                                       (sp.x & blockMask_)
-                                                 : fillRow.data();
-                rowFn(dr, sr, dp.width);
-            }
-        });
-    rebuildContentRegion();
-    return any && ok;
-}
 
 } // namespace qm

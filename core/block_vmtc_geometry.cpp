@@ -2,6 +2,7 @@
 #include "core/block_vmtc.h"
 
 #include "core/image_ops.h"
+#include "core/image_scale.h"
 
 namespace qm {
 
@@ -78,29 +79,13 @@ bool CBlockVMTC::DownscaleTo(TMTC& dest) const
     if (!IsValid() || !dest.IsValid() || dest.width() <= 0 || dest.height() <= 0 ||
         width_ <= 0 || height_ <= 0)
         return false;
-    // Steps in 22.10 fixed point; each destination pixel averages (sx+1) × (sy+1) samples.
-    const int64_t stepX = (int64_t(width_) << 10) / dest.width();
-    const int64_t stepY = (int64_t(height_) << 10) / dest.height();
-    const int32_t countX = width_ / dest.width() + 1;
-    const int32_t countY = height_ / dest.height() + 1;
-    const uint32_t samples = uint32_t(countX * countY);
-    for (int32_t y = 0; y < dest.height(); ++y) {
-        const int32_t sy0 = int32_t((stepY * y) >> 10);
-        uint32_t* d = dest.row(y);
-        for (int32_t x = 0; x < dest.width(); ++x) {
-            const int32_t sx0 = int32_t((stepX * x) >> 10);
-            uint32_t sb = 0, sg = 0, sr = 0;
-            for (int32_t j = 0; j < countY; ++j)
-                for (int32_t i = 0; i < countX; ++i) {
-                    const uint32_t p = GetPixelClamped(sx0 + i, sy0 + j);
-                    sb += p & 0xFF;
-                    sg += (p >> 8) & 0xFF;
-                    sr += (p >> 16) & 0xFF;
-                }
-            d[x] = (d[x] & 0xFF000000u) | (sr / samples) << 16 | (sg / samples) << 8 |
-                   (sb / samples);
-        }
-    }
+    boxFilterDownscale<3>(
+        bounds(), width_, height_, dest.width(), dest.height(),
+        [this](int32_t x, int32_t y) { return GetPixel(x, y); },
+        [&dest](int32_t x, int32_t y, uint32_t means) {
+            uint32_t& out = dest.row(y)[x];
+            out = (out & 0xFF000000u) | means; // colour replaced, alpha kept
+        });
     return true;
 }
 
@@ -109,25 +94,11 @@ bool CBlockVMTC::DownscaleTo(CBlockVMTC& dest) const
     if (!IsValid() || !dest.IsValid() || dest.width() <= 0 || dest.height() <= 0 ||
         width_ <= 0 || height_ <= 0)
         return false;
-    const int64_t stepX = (int64_t(width_) * 1024) / dest.width();
-    const int64_t stepY = (int64_t(height_) * 1024) / dest.height();
-    const int64_t quarterX = stepX / 4, quarterY = stepY / 4;
     bool ok = true;
-    for (int32_t y = 0; y < dest.height(); ++y)
-        for (int32_t x = 0; x < dest.width(); ++x) {
-            uint32_t sum[4] = {};
-            for (int32_t j = 0; j < 4; ++j) {
-                const int32_t sy = int32_t((stepY * y + quarterY * j) >> 10);
-                for (int32_t i = 0; i < 4; ++i) {
-                    const uint32_t p = GetPixelClamped(int32_t((stepX * x + quarterX * i) >> 10), sy);
-                    for (int k = 0; k < 4; ++k)
-                        sum[k] += (p >> (8 * k)) & 0xFF;
-                }
-            }
-            ok &= dest.SetPixel(x, y,
-                                (sum[3] / 16) << 24 | (sum[2] / 16) << 16 | (sum[1] / 16) << 8 |
-                                    (sum[0] / 16));
-        }
+    supersampleDownscale(
+        width_, height_, dest.width(), dest.height(),
+        [this](int32_t x, int32_t y) { return GetPixel(x, y); },
+        [&](int32_t x, int32_t y, uint32_t mean) { ok &= dest.SetPixel(x, y, mean); });
     dest.Optimize();
     return ok;
 }

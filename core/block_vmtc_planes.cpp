@@ -55,12 +55,10 @@ bool CBlockVMTC::SwapAlpha(TAlphaPlane& plane)
 int32_t CBlockVMTC::WriteChannelRow(int32_t x, int32_t y, int32_t count, int32_t channel,
                                     const uint8_t* bytes)
 {
-    if (!IsValid() || channel < 0 || channel > 3 || y < 0 || y >= height_ || count <= 0)
+    TBox box;
+    if (channel < 0 || channel > 3 || !clipRowSegment(x, y, count, box))
         return 0;
-    TBox box{x, y, count, 1};
     const int32_t first = x;
-    if (!clipBoxToSize(box, width_, height_))
-        return 0;
     const int shift = channel * 8;
     const uint32_t keep = ~(0xFFu << shift);
     int32_t written = 0;
@@ -79,12 +77,10 @@ int32_t CBlockVMTC::WriteChannelRow(int32_t x, int32_t y, int32_t count, int32_t
 int32_t CBlockVMTC::ReadChannelRow(int32_t x, int32_t y, int32_t count, int32_t channel,
                                    uint8_t* bytes) const
 {
-    if (!IsValid() || channel < 0 || channel > 3 || y < 0 || y >= height_ || count <= 0)
+    TBox box;
+    if (channel < 0 || channel > 3 || !clipRowSegment(x, y, count, box))
         return 0;
-    TBox box{x, y, count, 1};
     const int32_t first = x;
-    if (!clipBoxToSize(box, width_, height_))
-        return 0;
     const int shift = channel * 8;
     int32_t read = 0;
     forEachBlockPart(box, [&](const TBlockInfo& b, const TBox& part) {

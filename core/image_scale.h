@@ -8,9 +8,77 @@
 #include "core/dib_core.h"
 #include "core/rect.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace qm {
+
+// The box filter itself, shared by flat and tiled images of either depth.
+//   step = size × 1024 / destination size (22.10, truncated); count = size / destination size
+//   + 1. Destination pixel (x, y) averages the countX × countY source pixels from
+//   (box.x + (stepX × x) >> 10, box.y + (stepY × y) >> 10), coordinates clamped into the
+//   source; each of the low `Lanes` bytes is the truncated mean.
+// pixelAt(x, y) returns a source pixel; store(x, y, means) receives the packed means.
+template <int Lanes, typename PixelAt, typename Store>
+void boxFilterDownscale(TBox box, int32_t sourceWidth, int32_t sourceHeight, int32_t destWidth,
+                        int32_t destHeight, PixelAt&& pixelAt, Store&& store)
+{
+    const int64_t stepX = (int64_t(box.width) << 10) / destWidth;
+    const int64_t stepY = (int64_t(box.height) << 10) / destHeight;
+    const int32_t countX = box.width / destWidth + 1;
+    const int32_t countY = box.height / destHeight + 1;
+    const uint32_t samples = uint32_t(countX) * uint32_t(countY);
+    for (int32_t y = 0; y < destHeight; ++y) {
+        const int64_t sy = box.y + ((stepY * y) >> 10);
+        for (int32_t x = 0; x < destWidth; ++x) {
+            const int64_t sx = box.x + ((stepX * x) >> 10);
+            uint32_t sum[Lanes] = {};
+            for (int32_t j = 0; j < countY; ++j) {
+                const auto py = int32_t(std::clamp<int64_t>(sy + j, 0, sourceHeight - 1));
+                for (int32_t i = 0; i < countX; ++i) {
+                    const uint32_t p =
+                        pixelAt(int32_t(std::clamp<int64_t>(sx + i, 0, sourceWidth - 1)), py);
+                    for (int k = 0; k < Lanes; ++k)
+                        sum[k] += (p >> (8 * k)) & 0xFF;
+                }
+            }
+            uint32_t means = 0;
+            for (int k = 0; k < Lanes; ++k)
+                means |= (sum[k] / samples) << (8 * k);
+            store(x, y, means);
+        }
+    }
+}
+
+// 4 × 4 supersampling, shared by flat and tiled images: destination pixel (x, y) averages the
+// samples ((stepX × x + quarterX × i) >> 10, (stepY × y + quarterY × j) >> 10), i, j = 0..3,
+// step = size × 1024 / destination size, quarter = step / 4; all four bytes are truncated
+// means. Sample positions never pass the last pixel; the clamp only guards the arithmetic.
+template <typename PixelAt, typename Store>
+void supersampleDownscale(int32_t sourceWidth, int32_t sourceHeight, int32_t destWidth,
+                          int32_t destHeight, PixelAt&& pixelAt, Store&& store)
+{
+    const int64_t stepX = int64_t(sourceWidth) * 1024 / destWidth;
+    const int64_t stepY = int64_t(sourceHeight) * 1024 / destHeight;
+    const int64_t quarterX = stepX / 4, quarterY = stepY / 4;
+    for (int32_t y = 0; y < destHeight; ++y)
+        for (int32_t x = 0; x < destWidth; ++x) {
+            uint32_t sum[4] = {};
+            for (int32_t j = 0; j < 4; ++j) {
+                const auto sy = int32_t(std::min<int64_t>((stepY * y + quarterY * j) >> 10,
+                                                          sourceHeight - 1));
+                for (int32_t i = 0; i < 4; ++i) {
+                    const uint32_t p = pixelAt(
+                        int32_t(std::min<int64_t>((stepX * x + quarterX * i) >> 10,
+                                                  sourceWidth - 1)),
+                        sy);
+                    for (int k = 0; k < 4; ++k)
+                        sum[k] += (p >> (8 * k)) & 0xFF;
+                }
+            }
+            store(x, y, (sum[3] / 16) << 24 | (sum[2] / 16) << 16 | (sum[1] / 16) << 8 | sum[0] / 16);
+        }
+}
 
 // Box-filter downscale of the whole source into the whole destination.
 //   step = size × 1024 / destination size (22.10, truncated); s = size / destination size

@@ -2,6 +2,8 @@
 
 #include "core/image_ops.h"
 
+#include "core/pixel_rows.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,31 +11,9 @@
 #include <vector>
 
 using namespace qm;
+using namespace qm::test;
 
 namespace {
-
-// A row of values as "v0 v1 ...", so expectations read as one line.
-std::string text(const std::vector<int>& row)
-{
-    std::string s;
-    for (int v : row) {
-        if (!s.empty()) s += ' ';
-        s += std::to_string(v);
-    }
-    return s;
-}
-
-using Grid = std::vector<std::vector<int>>;
-
-// The channel's bytes, or the green byte of each 32-bit pixel.
-template <typename Image> Grid grid(const Image& c)
-{
-    Grid g(static_cast<size_t>(c.height()));
-    for (int32_t y = 0; y < c.height(); ++y)
-        for (int32_t x = 0; x < c.width(); ++x)
-            g[size_t(y)].push_back(int((c.row(y)[x] >> (sizeof(c.row(y)[x]) == 4 ? 8 : 0)) & 0xFF));
-    return g;
-}
 
 } // namespace
 

@@ -2,6 +2,8 @@
 
 #include "core/image_ops.h"
 
+#include "core/pixel_rows.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,19 +11,9 @@
 #include <vector>
 
 using namespace qm;
+using namespace qm::test;
 
 namespace {
-
-// A row of values as "v0 v1 ...", so expectations read as one line.
-std::string text(const std::vector<int>& row)
-{
-    std::string s;
-    for (int v : row) {
-        if (!s.empty()) s += ' ';
-        s += std::to_string(v);
-    }
-    return s;
-}
 
 std::vector<int> rowOf(const TChannel& c, int32_t y)
 {
