@@ -76,8 +76,10 @@ public:
     // Rotation by 90°: the result is Height × Width. Clockwise maps (x, y) to (Height−1−y, x).
     bool Rotate90To(TMTC& dest, bool clockwise) const;
     bool Rotate90To(CBlockVMTC& dest, TPoint offset, bool clockwise) const;
-    // Box-filter downscale of the whole image into a flat image (its size is the target).
-    bool DownscaleTo(TMTC& dest) const;
+    // Box-filter downscale of the whole image, or of a box of it, into a flat image (its size
+    // is the target); colour bytes replaced, the destination's alpha kept.
+    bool DownscaleTo(TMTC& dest) const { return DownscaleTo(dest, bounds()); }
+    bool DownscaleTo(TMTC& dest, TBox box) const;
     // 4 × 4 supersampled downscale into another tiled image (its size is the target).
     bool DownscaleTo(CBlockVMTC& dest) const;
 

@@ -339,3 +339,13 @@ TEST(BlockVMTC, HostileSizesGiveAnInvalidImage)
     EXPECT_FALSE(huge.IsValid());
     EXPECT_EQ(huge.GetPixel(0, 0), 0u);
 }
+
+TEST(BlockVMTC, DownscaleOfABox)
+{
+    CBlockVMTC image(64, 64);
+    image.MaskedSet(TBox{32, 0, 32, 64}, 0xFFFFFFFFu, 0xFF0000FFu);
+    TMTC small(4, 4);
+    ASSERT_TRUE(image.DownscaleTo(small, TBox{32, 0, 32, 32}));
+    EXPECT_EQ(small.pixel(0, 0), 0x000000FFu); // only the blue right half was sampled
+    EXPECT_EQ(small.pixel(3, 3), 0x000000FFu);
+}
