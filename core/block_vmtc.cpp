@@ -53,12 +53,7 @@ uint32_t CBlockVMTC::GetLuma(int32_t x, int32_t y) const
 bool CBlockVMTC::MaskedSet(TBox box, uint32_t mask, uint32_t value)
 {
     const uint32_t set = value & mask, keep = ~mask;
-    return updateBox(
-        box, [=](uint32_t fill) { return set | (fill & keep); },
-        [=](uint32_t* p, int32_t n) {
-            for (int32_t i = 0; i < n; ++i)
-                p[i] = set | (p[i] & keep);
-        });
+    return MapPixels(box, [=](uint32_t p) { return set | (p & keep); });
 }
 
 bool CBlockVMTC::SetColorRef(TBox box, uint32_t colorRef)
@@ -78,12 +73,7 @@ bool CBlockVMTC::SetAlpha(TBox box, uint8_t alpha)
 
 bool CBlockVMTC::Xor(TBox box, uint32_t value)
 {
-    return updateBox(
-        box, [=](uint32_t fill) { return fill ^ value; },
-        [=](uint32_t* p, int32_t n) {
-            for (int32_t i = 0; i < n; ++i)
-                p[i] ^= value;
-        });
+    return MapPixels(box, [=](uint32_t p) { return p ^ value; });
 }
 
 bool CBlockVMTC::ExportTo(TMTC& flat, TPoint at, bool skipTransparent, uint32_t alpha,

@@ -39,6 +39,15 @@ public:
     bool SetColor(TBox box, uint32_t pixel);       // mask 0x00FFFFFF, raw pixel
     bool SetAlpha(TBox box, uint8_t alpha);        // mask 0xFF000000
     bool Xor(TBox box, uint32_t value);
+    // Every pixel of the box becomes fn(pixel); whole uniform blocks only map their Fill.
+    template <typename Fn>
+    bool MapPixels(TBox box, Fn&& fn)
+    {
+        return updateBox(box, fn, [&fn](uint32_t* p, int32_t n) {
+            for (int32_t i = 0; i < n; ++i)
+                p[i] = fn(p[i]);
+        });
+    }
 
     // Draws the box of this image at `at` of a flat image: allocated parts are copied
     // (alpha 255) or painted with PaintNormal; unallocated parts are filled with their Fill,

@@ -8,19 +8,34 @@ namespace qm {
 
 namespace {
 
+// Most rows are one block wide; a loop of known length compiles to straight vector code.
+constexpr int32_t kBlockRow = 32;
+
+template <BlendMode M>
+inline __attribute__((always_inline)) void compositeRowBody(uint32_t* __restrict dest,
+                                                            const uint32_t* __restrict source,
+                                                            int32_t count, uint32_t opacity)
+{
+    if (count == kBlockRow) {
+        for (int32_t i = 0; i < kBlockRow; ++i)
+            dest[i] = compositeMode<M>(dest[i], source[i], opacity);
+        return;
+    }
+    for (int32_t i = 0; i < count; ++i)
+        dest[i] = compositeMode<M>(dest[i], source[i], opacity);
+}
+
 template <BlendMode M>
 void compositeRowPortableT(uint32_t* dest, const uint32_t* source, int32_t count, uint32_t opacity)
 {
-    for (int32_t i = 0; i < count; ++i)
-        dest[i] = compositeMode<M>(dest[i], source[i], opacity);
+    compositeRowBody<M>(dest, source, count, opacity);
 }
 
 template <BlendMode M>
 __attribute__((target("avx2"))) void compositeRowAvx2T(uint32_t* dest, const uint32_t* source,
                                                        int32_t count, uint32_t opacity)
 {
-    for (int32_t i = 0; i < count; ++i)
-        dest[i] = compositeMode<M>(dest[i], source[i], opacity);
+    compositeRowBody<M>(dest, source, count, opacity);
 }
 
 // A uniform source: the alpha is the same for the whole row, so it is worked out once.

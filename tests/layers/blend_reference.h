@@ -48,7 +48,8 @@ inline int softD(int d)
 inline int separable(int mode, int d, int s)
 {
     switch (mode) {
-    case 4: return d + s - Mul255(uint32_t(d), uint32_t(s));
+    case 4:
+        return d + s - Mul255(uint32_t(d), uint32_t(s));
     case 5:
         return d >= 128 ? (65025 - 2 * (255 - d) * (255 - s)) / 255 : 2 * d * s / 255;
     case 6:
@@ -57,21 +58,27 @@ inline int separable(int mode, int d, int s)
         if (s < 128)
             return (255 * d - (255 - 2 * s) * int(Mul255(uint32_t(d), uint32_t(255 - d)))) / 255;
         return (255 * d + (softD(d) - d) * (2 * s - 255)) / 255;
-    case 8: return std::abs(d - s);
-    case 9: return d + s - 2 * int(Mul255(uint32_t(d), uint32_t(s)));
-    case 10: return std::min(d, s);
-    case 11: return std::max(d, s);
+    case 8:
+        return std::abs(d - s);
+    case 9:
+        return d + s - 2 * int(Mul255(uint32_t(d), uint32_t(s)));
+    case 10:
+        return std::min(d, s);
+    case 11:
+        return std::max(d, s);
     case 12:
         if (s == 0) return d == 255 ? 255 : 0;
         return 255 - std::min(255, (255 - d) * 255 / s);
     case 13:
         if (s >= 255) return d > 0 ? 255 : 0;
         return std::min(255, d * 255 / (255 - s));
-    case 19: return clamp(d + 2 * s - 256);
+    case 19:
+        return clamp(d + 2 * s - 256);
     case 20:
         if (s >= 128) return s == 255 ? 255 : std::min(255, (d * 255 / (255 - s)) >> 1);
         return s == 0 ? 0 : 255 - std::min(255, ((255 - d) * 255 / s) >> 1);
-    case 21: return std::min(std::max(d, 2 * s - 255), 2 * s);
+    case 21:
+        return std::min(std::max(d, 2 * s - 255), 2 * s);
     }
     return d;
 }
@@ -125,10 +132,18 @@ inline uint32_t paint(int mode, uint32_t p, uint32_t c, uint32_t a)
 {
     uint32_t q = p;
     switch (mode) {
-    case 0: PaintMultiply(&q, c, a); return q;
-    case 1: PaintAdd(&q, c, a); return q;
-    case 2: PaintSubtract(&q, c, a); return q;
-    case 3: PaintNormal(&q, c, a); return q;
+    case 0:
+        PaintMultiply(&q, c, a);
+        return q;
+    case 1:
+        PaintAdd(&q, c, a);
+        return q;
+    case 2:
+        PaintSubtract(&q, c, a);
+        return q;
+    case 3:
+        PaintNormal(&q, c, a);
+        return q;
     case 18: {
         int out[3];
         for (int i = 0; i < 3; ++i) {
@@ -137,10 +152,18 @@ inline uint32_t paint(int mode, uint32_t p, uint32_t c, uint32_t a)
         }
         return withChannels(p, out);
     }
-    case 14: PaintNormal(&q, setSatLum(c, sat(p), lum(p)), a); return q;
-    case 15: PaintNormal(&q, setSatLum(p, sat(c), lum(p)), a); return q;
-    case 16: PaintNormal(&q, setSatLum(c, sat(c), lum(p)), a); return q;
-    case 17: PaintNormal(&q, setSatLum(p, sat(p), lum(c)), a); return q;
+    case 14:
+        PaintNormal(&q, setSatLum(c, sat(p), lum(p)), a);
+        return q;
+    case 15:
+        PaintNormal(&q, setSatLum(p, sat(c), lum(p)), a);
+        return q;
+    case 16:
+        PaintNormal(&q, setSatLum(c, sat(c), lum(p)), a);
+        return q;
+    case 17:
+        PaintNormal(&q, setSatLum(p, sat(p), lum(c)), a);
+        return q;
     default: {
         int f[3];
         for (int i = 0; i < 3; ++i)
