@@ -12,6 +12,8 @@
 #include <pixman.h>
 #endif
 
+#include <chrono>
+#include <map>
 #include <vector>
 
 using namespace qm;
@@ -104,6 +106,32 @@ void BM_Pixman(benchmark::State& state)
     pixman_image_unref(dst);
     setRate(state);
 }
+// pixman's rate for an operator, measured once per run over a few passes.
+double pixmanRate(pixman_op_t op)
+{
+    static std::map<int, double> rates;
+    if (auto it = rates.find(op); it != rates.end())
+        return it->second;
+    std::vector<uint32_t> layer(layerPixels());
+    for (auto& v : layer)
+        v = premultiply(v);
+    std::vector<uint32_t> picture = opaquePicture();
+    pixman_image_t* src = pixman_image_create_bits(PIXMAN_a8r8g8b8, kSide, kSide, layer.data(),
+                                                   kSide * 4);
+    pixman_image_t* dst = pixman_image_create_bits(PIXMAN_a8r8g8b8, kSide, kSide,
+                                                   picture.data(), kSide * 4);
+    pixman_image_composite32(op, src, nullptr, dst, 0, 0, 0, 0, 0, 0, kSide, kSide); // warm-up
+    constexpr int kPasses = 3;
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < kPasses; ++i)
+        pixman_image_composite32(op, src, nullptr, dst, 0, 0, 0, 0, 0, 0, kSide, kSide);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    pixman_image_unref(src);
+    pixman_image_unref(dst);
+    return rates[op] = double(kSide) * kSide * kPasses / 1e6 / seconds;
+}
+
 BENCHMARK(BM_Pixman)->Arg(PIXMAN_OP_OVER)->Arg(PIXMAN_OP_MULTIPLY)->Arg(PIXMAN_OP_SCREEN)
     ->Arg(PIXMAN_OP_OVERLAY)->Arg(PIXMAN_OP_SOFT_LIGHT)->Arg(PIXMAN_OP_HSL_HUE)
     ->Unit(benchmark::kMillisecond);
@@ -130,12 +158,25 @@ void BM_CompositeLayer(benchmark::State& state)
     TMTC picture(kSide, kSide);
     const std::vector<uint32_t> opaque = opaquePicture();
     std::copy(opaque.begin(), opaque.end(), picture.row(0));
+    const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {
         CompositeLayer(*layer, picture, picture.bounds(), {0, 0}, TPattern::Stored);
         benchmark::DoNotOptimize(picture.bits());
     }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     state.SetLabel(modeName(mode));
     setRate(state);
+#ifdef QUILLMERE_HAVE_PIXMAN
+    // Our rate over pixman's for the same operator on the same pixels.
+    const std::map<uint32_t, pixman_op_t> pixmanOps = {
+        {3, PIXMAN_OP_OVER},    {0, PIXMAN_OP_MULTIPLY},   {4, PIXMAN_OP_SCREEN},
+        {5, PIXMAN_OP_OVERLAY}, {7, PIXMAN_OP_SOFT_LIGHT}, {14, PIXMAN_OP_HSL_HUE}};
+    if (auto it = pixmanOps.find(mode); it != pixmanOps.end() && seconds > 0)
+        state.counters["x_pixman"] =
+            double(kSide) * kSide * double(state.iterations()) / 1e6 / seconds /
+            pixmanRate(it->second);
+#endif
 }
 BENCHMARK(BM_CompositeLayer)->Arg(3)->Arg(0)->Arg(4)->Arg(5)->Arg(7)->Arg(14)
     ->Unit(benchmark::kMillisecond);

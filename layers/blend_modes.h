@@ -88,7 +88,7 @@ inline constexpr std::array<int16_t, 256> kSoftLightCurve = [] {
 }();
 
 // Lerp255(f, d, a) on each colour channel: PaintNormal of the blended colour f.
-constexpr uint32_t lerpColour(uint32_t pixel, uint32_t f, uint32_t a)
+[[gnu::always_inline]] constexpr uint32_t lerpColour(uint32_t pixel, uint32_t f, uint32_t a)
 {
     const uint32_t ka = a * 32897u, kd = 8388735u - ka;
     const uint32_t b = (byteAt(f, 0) * ka + byteAt(pixel, 0) * kd) >> 23;
@@ -99,8 +99,9 @@ constexpr uint32_t lerpColour(uint32_t pixel, uint32_t f, uint32_t a)
 
 // ---- the separable modes: f(d, s) per channel ----
 
+// The formula of each separable mode.
 template <BlendMode M>
-constexpr uint32_t channelBlend(uint32_t d, uint32_t s)
+constexpr uint32_t channelFormula(uint32_t d, uint32_t s)
 {
     const int32_t di = int32_t(d), si = int32_t(s);
     if constexpr (M == BlendMode::Screen) {
@@ -154,6 +155,30 @@ constexpr uint32_t channelBlend(uint32_t d, uint32_t s)
     }
 }
 
+// Modes whose formula divides by a channel value or looks up the soft-light curve are read
+// from a 256 × 256 table of the formula's results instead: one load per channel.
+template <BlendMode M>
+inline constexpr bool kTabulatedMode = M == BlendMode::SoftLight || M == BlendMode::Burn ||
+                                       M == BlendMode::Dodge || M == BlendMode::VividLight;
+
+template <BlendMode M>
+inline constexpr std::array<std::array<uint8_t, 256>, 256> kChannelTable = [] {
+    std::array<std::array<uint8_t, 256>, 256> t{};
+    for (uint32_t d = 0; d < 256; ++d)
+        for (uint32_t s = 0; s < 256; ++s)
+            t[d][s] = uint8_t(channelFormula<M>(d, s));
+    return t;
+}();
+
+template <BlendMode M>
+constexpr uint32_t channelBlend(uint32_t d, uint32_t s)
+{
+    if constexpr (kTabulatedMode<M>)
+        return kChannelTable<M>[d][s];
+    else
+        return channelFormula<M>(d, s);
+}
+
 template <BlendMode M>
 constexpr uint32_t separableBlend(uint32_t pixel, uint32_t source)
 {
@@ -163,6 +188,24 @@ constexpr uint32_t separableBlend(uint32_t pixel, uint32_t source)
 }
 
 // ---- the whole-colour modes ----
+
+// n / d truncated towards zero, for |n| ≤ 65535 and 1 ≤ d ≤ 255, by a multiply with a
+// reciprocal: (|n| × (⌊2³²/d⌋ + 1)) >> 32 is exact over that range (the error stays below
+// 2⁻¹⁶ ≤ 1/d), and a hardware division is many times slower.
+inline constexpr std::array<uint64_t, 256> kReciprocals = [] {
+    std::array<uint64_t, 256> r{};
+    for (uint64_t d = 1; d < 256; ++d)
+        r[d] = (uint64_t(1) << 32) / d + 1;
+    return r;
+}();
+
+constexpr int32_t divSmall(int32_t n, int32_t d)
+{
+    const int32_t sign = n >> 31; // 0 or −1, so no branch on the sign
+    const auto magnitude = uint64_t(uint32_t((n ^ sign) - sign));
+    const auto q = int32_t((magnitude * kReciprocals[std::size_t(d)]) >> 32);
+    return (q ^ sign) - sign;
+}
 
 constexpr int32_t saturationOf(uint32_t c)
 {
@@ -178,35 +221,35 @@ constexpr int32_t lumaOfPixel(uint32_t c)
 }
 
 // The colour C given saturation S and luma L; C's alpha byte is kept.
-constexpr uint32_t SetSatLum(uint32_t colour, int32_t S, int32_t L)
+// Written without branches: all three ways of fitting the luma are worked out and the right
+// one is picked, since which one applies changes from pixel to pixel and mispredicted
+// branches would cost more than the arithmetic.
+[[gnu::always_inline]] constexpr uint32_t SetSatLum(uint32_t colour, int32_t S, int32_t L)
 {
     const int32_t c[3] = {int32_t(byteAt(colour, 16)), int32_t(byteAt(colour, 8)),
                           int32_t(byteAt(colour, 0))};
     const int32_t mx = std::max({c[0], c[1], c[2]});
     const int32_t mn = std::min({c[0], c[1], c[2]});
-    if (S == 0 || mx == mn) {
-        const auto l = uint32_t(clamp255(L));
-        return packColour(colour, l, l, l);
-    }
+    const bool grey = S == 0 || mx == mn;
+    // Every divisor below lies in 1..255 and every numerator within ±65025 (see divSmall);
+    // where a divisor could be 0 the result is not the one picked.
     int32_t cp[3];
     for (int i = 0; i < 3; ++i)
-        cp[i] = S * (c[i] - mn) / (mx - mn);
+        cp[i] = divSmall(S * (c[i] - mn), mx - mn);
     const int32_t M = lumaOf(cp[0], cp[1], cp[2]);
     const int32_t delta = L - M;
-    int32_t out[3];
-    if (delta + mx >= 256) {
-        const int32_t r = std::max(1, lumaOf(mx - cp[0], mx - cp[1], mx - cp[2]));
-        for (int i = 0; i < 3; ++i)
-            out[i] = 255 - (255 - L) * (mx - cp[i]) / r;
-    } else if (delta < 0) {
-        for (int i = 0; i < 3; ++i)
-            out[i] = L * cp[i] / M;
-    } else {
-        for (int i = 0; i < 3; ++i)
-            out[i] = cp[i] + delta;
+    const bool overflow = delta + mx >= 256;
+    const bool darker = delta < 0;
+    const int32_t r = std::max(1, lumaOf(mx - cp[0], mx - cp[1], mx - cp[2]));
+    uint32_t out[3];
+    for (int i = 0; i < 3; ++i) {
+        const int32_t fromTop = 255 - divSmall((255 - L) * (mx - cp[i]), r);
+        const int32_t scaled = divSmall(L * cp[i], M);
+        const int32_t shifted = cp[i] + delta;
+        const int32_t v = grey ? L : overflow ? fromTop : darker ? scaled : shifted;
+        out[i] = uint32_t(clamp255(v));
     }
-    return packColour(colour, uint32_t(clamp255(out[0])), uint32_t(clamp255(out[1])),
-                      uint32_t(clamp255(out[2])));
+    return packColour(colour, out[0], out[1], out[2]);
 }
 
 template <BlendMode M>
@@ -227,7 +270,7 @@ constexpr uint32_t wholeColourBlend(uint32_t pixel, uint32_t source)
 // PaintFn of a mode as a pure function: the new value of `pixel` painted with colour c at
 // alpha a. Alpha 0 leaves the pixel as it is; the pixel's alpha byte is always kept.
 template <BlendMode M>
-constexpr uint32_t paintMode(uint32_t pixel, uint32_t c, uint32_t a)
+[[gnu::always_inline]] constexpr uint32_t paintMode(uint32_t pixel, uint32_t c, uint32_t a)
 {
     using namespace blend;
     if constexpr (M == BlendMode::Multiply) {
@@ -259,6 +302,9 @@ constexpr uint32_t paintMode(uint32_t pixel, uint32_t c, uint32_t a)
         return packColour(pixel, ch(16), ch(8), ch(0));
     } else if constexpr (M == BlendMode::Hue || M == BlendMode::Saturation ||
                          M == BlendMode::Colour || M == BlendMode::Luminosity) {
+        // Alpha 0 leaves the pixel as it is; skipping the costly blend keeps the same bytes.
+        if (a == 0)
+            return pixel;
         return lerpColour(pixel, wholeColourBlend<M>(pixel, c), a);
     } else {
         return lerpColour(pixel, separableBlend<M>(pixel, c), a);
@@ -267,7 +313,8 @@ constexpr uint32_t paintMode(uint32_t pixel, uint32_t c, uint32_t a)
 
 // CompositeFn: PaintFn at opacity × source alpha / 255.
 template <BlendMode M>
-constexpr uint32_t compositeMode(uint32_t pixel, uint32_t source, uint32_t opacity)
+[[gnu::always_inline]] constexpr uint32_t compositeMode(uint32_t pixel, uint32_t source,
+                                                       uint32_t opacity)
 {
     return paintMode<M>(pixel, source, blend::div255(opacity * (source >> 24)));
 }

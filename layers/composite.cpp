@@ -128,18 +128,21 @@ void compositeImage(const CBlockVMTC& image, const TCompositeStyle& style, TMTC&
         compositeWithNoise(image, style, picture, box, at);
         return;
     }
-    const CompositeRowFn row = compositeRowOf(style.mode);
+    const CompositeRectFn rect = compositeRectOf(style.mode);
     const CompositeFillRowFn fillRow = compositeFillRowOf(style.mode);
+    const ptrdiff_t pictureStride = picture.RowStep();
     forEachVisiblePart(image, picture, box, at,
                        [&](const TBlockInfo& b, const TBox& part, int32_t dx, int32_t dy) {
-                           for (int32_t y = part.y; y < part.y + part.height; ++y) {
-                               uint32_t* d = picture.row(y + dy) + part.x + dx;
-                               if (b.allocated)
-                                   row(d, image.blockRow(b, y & (kBlock - 1)) + (part.x & (kBlock - 1)),
-                                       part.width, style.opacity);
-                               else
-                                   fillRow(d, b.fill, part.width, style.opacity);
+                           uint32_t* d = picture.row(part.y + dy) + part.x + dx;
+                           if (b.allocated) {
+                               rect(d, pictureStride,
+                                    image.blockRow(b, part.y & (kBlock - 1)) +
+                                        (part.x & (kBlock - 1)),
+                                    kBlock, part.width, part.height, style.opacity);
+                               return;
                            }
+                           for (int32_t y = 0; y < part.height; ++y, d += pictureStride)
+                               fillRow(d, b.fill, part.width, style.opacity);
                        });
 }
 

@@ -80,6 +80,16 @@ TEST(BlendModes, CompositeRowsOfEveryModeMatchTheFormulas)
                             int32_t(std::min<size_t>(257, got.size() - start)), opacity);
                     ASSERT_EQ(got, expected) << "mode " << mode << " opacity " << opacity
                                              << " alpha " << alpha << " avx2 " << avx2;
+                    // The rectangle kernels: the same pixels as 256 rows of 256, and as
+                    // 2048 rows of 32 (a block's width) read with a stride of 32.
+                    const CompositeRectFn rect = avx2 ? compositeRectAvx2(uint32_t(mode))
+                                                      : compositeRectPortable(uint32_t(mode));
+                    for (int32_t width : {256, 32}) {
+                        std::vector<uint32_t> byRect(base);
+                        rect(byRect.data(), width, source.data(), width, width,
+                             int32_t(byRect.size()) / width, opacity);
+                        ASSERT_EQ(byRect, expected) << "rect mode " << mode << " width " << width;
+                    }
                 }
             }
 }
