@@ -87,48 +87,54 @@ uint32_t premultiply(uint32_t p)
     return a << 24 | ch(16) << 16 | ch(8) << 8 | ch(0);
 }
 
+// pixman images over premultiplied copies of the layer and the picture.
+struct PixmanPair {
+    std::vector<uint32_t> layer, picture;
+    pixman_image_t* source = nullptr;
+    pixman_image_t* dest = nullptr;
+
+    PixmanPair() : layer(layerPixels()), picture(opaquePicture())
+    {
+        for (auto& v : layer)
+            v = premultiply(v);
+        source = pixman_image_create_bits(PIXMAN_a8r8g8b8, kSide, kSide, layer.data(), kSide * 4);
+        dest = pixman_image_create_bits(PIXMAN_a8r8g8b8, kSide, kSide, picture.data(), kSide * 4);
+    }
+    ~PixmanPair()
+    {
+        pixman_image_unref(source);
+        pixman_image_unref(dest);
+    }
+    void composite(pixman_op_t op)
+    {
+        pixman_image_composite32(op, source, nullptr, dest, 0, 0, 0, 0, 0, 0, kSide, kSide);
+    }
+};
+
 void BM_Pixman(benchmark::State& state)
 {
-    const auto op = pixman_op_t(state.range(0));
-    std::vector<uint32_t> layer(layerPixels());
-    for (auto& v : layer)
-        v = premultiply(v);
-    std::vector<uint32_t> picture = opaquePicture();
-    pixman_image_t* src = pixman_image_create_bits(PIXMAN_a8r8g8b8, kSide, kSide, layer.data(),
-                                                   kSide * 4);
-    pixman_image_t* dst = pixman_image_create_bits(PIXMAN_a8r8g8b8, kSide, kSide,
-                                                   picture.data(), kSide * 4);
+    PixmanPair images;
     for (auto _ : state) {
-        pixman_image_composite32(op, src, nullptr, dst, 0, 0, 0, 0, 0, 0, kSide, kSide);
-        benchmark::DoNotOptimize(picture.data());
+        images.composite(pixman_op_t(state.range(0)));
+        benchmark::DoNotOptimize(images.picture.data());
     }
-    pixman_image_unref(src);
-    pixman_image_unref(dst);
     setRate(state);
 }
+
 // pixman's rate for an operator, measured once per run over a few passes.
 double pixmanRate(pixman_op_t op)
 {
     static std::map<int, double> rates;
     if (auto it = rates.find(op); it != rates.end())
         return it->second;
-    std::vector<uint32_t> layer(layerPixels());
-    for (auto& v : layer)
-        v = premultiply(v);
-    std::vector<uint32_t> picture = opaquePicture();
-    pixman_image_t* src = pixman_image_create_bits(PIXMAN_a8r8g8b8, kSide, kSide, layer.data(),
-                                                   kSide * 4);
-    pixman_image_t* dst = pixman_image_create_bits(PIXMAN_a8r8g8b8, kSide, kSide,
-                                                   picture.data(), kSide * 4);
-    pixman_image_composite32(op, src, nullptr, dst, 0, 0, 0, 0, 0, 0, kSide, kSide); // warm-up
+    PixmanPair images;
+    images.composite(op); // warm-up
     constexpr int kPasses = 3;
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < kPasses; ++i)
-        pixman_image_composite32(op, src, nullptr, dst, 0, 0, 0, 0, 0, 0, kSide, kSide);
+        images.composite(op);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    pixman_image_unref(src);
-    pixman_image_unref(dst);
     return rates[op] = double(kSide) * kSide * kPasses / 1e6 / seconds;
 }
 

@@ -31,6 +31,27 @@ void forEachVisiblePart(const CBlockVMTC& image, const TMTC& picture, TBox box, 
     });
 }
 
+// The same, row by row: rowFn(pictureRow, layerRow, count), a uniform block giving a row of
+// its Fill.
+template <typename RowFn>
+void forEachVisibleRowPair(const CBlockVMTC& image, TMTC& picture, TBox box, TPoint at,
+                           RowFn&& rowFn)
+{
+    std::array<uint32_t, kBlock> fillRow;
+    forEachVisiblePart(image, picture, box, at,
+                       [&](const TBlockInfo& b, const TBox& part, int32_t dx, int32_t dy) {
+                           if (!b.allocated)
+                               fillRow.fill(b.fill);
+                           for (int32_t y = part.y; y < part.y + part.height; ++y) {
+                               const uint32_t* s = b.allocated
+                                                       ? image.blockRow(b, y & (kBlock - 1)) +
+                                                             (part.x & (kBlock - 1))
+                                                       : fillRow.data();
+                               rowFn(picture.row(y + dy) + part.x + dx, s, part.width);
+                           }
+                       });
+}
+
 // The blend option: each pixel is composited only when the generator's next number is below
 // Mul255(amount, source alpha). Every visited pixel draws one number.
 template <BlendMode M>
@@ -49,21 +70,11 @@ void compositeWithNoise(const CBlockVMTC& image, const TCompositeStyle& style, T
 {
     CLayerRandom random = style.random;
     withMode(style.mode, [&]<BlendMode M>() {
-        std::array<uint32_t, kBlock> fillRow;
-        forEachVisiblePart(image, picture, box, at,
-                           [&](const TBlockInfo& b, const TBox& part, int32_t dx, int32_t dy) {
-                               if (!b.allocated)
-                                   fillRow.fill(b.fill);
-                               for (int32_t y = part.y; y < part.y + part.height; ++y) {
-                                   const uint32_t* s =
-                                       b.allocated ? image.blockRow(b, y & (kBlock - 1)) +
-                                                         (part.x & (kBlock - 1))
-                                                   : fillRow.data();
-                                   compositeRowNoise<M>(picture.row(y + dy) + part.x + dx, s,
-                                                        part.width, style.opacity,
-                                                        style.blendAmount, random);
-                               }
-                           });
+        forEachVisibleRowPair(image, picture, box, at,
+                              [&](uint32_t* d, const uint32_t* s, int32_t n) {
+                                  compositeRowNoise<M>(d, s, n, style.opacity, style.blendAmount,
+                                                       random);
+                              });
     });
 }
 
@@ -86,24 +97,6 @@ uint32_t legacyPixel(uint32_t mode, uint32_t pixel, uint32_t source, uint32_t op
     default: PaintNormal(&pixel, source, opacity * (source >> 24) / 255); break;
     }
     return pixel;
-}
-
-template <typename RowFn>
-void legacyRows(const CBlockVMTC& image, TMTC& picture, TBox box, TPoint at, RowFn&& rowFn)
-{
-    std::array<uint32_t, kBlock> fillRow;
-    forEachVisiblePart(image, picture, box, at,
-                       [&](const TBlockInfo& b, const TBox& part, int32_t dx, int32_t dy) {
-                           if (!b.allocated)
-                               fillRow.fill(b.fill);
-                           for (int32_t y = part.y; y < part.y + part.height; ++y) {
-                               const uint32_t* s = b.allocated
-                                                       ? image.blockRow(b, y & (kBlock - 1)) +
-                                                             (part.x & (kBlock - 1))
-                                                       : fillRow.data();
-                               rowFn(picture.row(y + dy) + part.x + dx, s, part.width);
-                           }
-                       });
 }
 
 } // namespace
@@ -149,7 +142,7 @@ void compositeImage(const CBlockVMTC& image, const TCompositeStyle& style, TMTC&
 void compositeImageLegacy(const CBlockVMTC& image, uint32_t mode, uint32_t opacity,
                           TMTC& picture, TBox box, TPoint at)
 {
-    legacyRows(image, picture, box, at, [&](uint32_t* d, const uint32_t* s, int32_t n) {
+    forEachVisibleRowPair(image, picture, box, at, [&](uint32_t* d, const uint32_t* s, int32_t n) {
         for (int32_t i = 0; i < n; ++i)
             d[i] = legacyPixel(mode, d[i], s[i], opacity);
     });
