@@ -1,0 +1,192 @@
+// Records of the selection masks. Masks are found by index and checked by serial number, so
+// a record that no longer matches the list fails instead of changing the wrong mask.
+#include "undo/undo_mngr_ex.h"
+
+namespace qm {
+
+bool CUndoMngrEx::RecordMaskInserted(int kind, int32_t index)
+{
+    if (!masks_ || (kind != kUndoMaskInsertedBySerial && kind != kUndoMaskInserted))
+        return false;
+    auto record = newRecord(kind, -1);
+    if (!record || masks_->serialAt(index) < 0)
+        return false;
+    record->p1 = index;
+    record->p2 = masks_->serialAt(index);
+    record->maskIdentity = masks_->maskAt(index);
+    return pushRecord(std::move(record));
+}
+
+bool CUndoMngrEx::RecordMaskRemoved(int32_t index, int32_t serial,
+                                    std::unique_ptr<UndoMaskObject> mask)
+{
+    if (!mask)
+        return false;
+    auto record = newRecord(kUndoMaskRemoved, -1);
+    if (!record)
+        return false;
+    record->p1 = index;
+    record->p2 = serial;
+    record->mask = std::move(mask);
+    return pushRecord(std::move(record));
+}
+
+bool CUndoMngrEx::RecordMaskPut(int kind, int32_t index, std::unique_ptr<UndoMaskObject> old,
+                                int32_t oldCurrent, int32_t newCurrent)
+{
+    if (!masks_ || !old || (kind != kUndoMaskPut && kind != kUndoMaskPutAndCurrent))
+        return false;
+    auto record = newRecord(kind, -1);
+    if (!record)
+        return false;
+    record->p1 = index;
+    record->p2 = masks_->serialAt(index);
+    record->p3 = oldCurrent;
+    record->p4 = newCurrent;
+    record->mask = std::move(old);
+    return pushRecord(std::move(record));
+}
+
+bool CUndoMngrEx::RecordMaskCurrent(int32_t oldCurrent, int32_t newCurrent)
+{
+    auto record = newRecord(kUndoMaskCurrent, -1);
+    if (!record)
+        return false;
+    record->p1 = oldCurrent;
+    record->p2 = newCurrent;
+    return pushRecord(std::move(record));
+}
+
+bool CUndoMngrEx::RecordMaskMoved(int32_t from, int32_t to)
+{
+    auto record = newRecord(kUndoMaskMoved, -1);
+    if (!record)
+        return false;
+    record->p1 = from;
+    record->p2 = to;
+    return pushRecord(std::move(record));
+}
+
+bool CUndoMngrEx::RecordMaskChanged(int32_t index, int32_t operation)
+{
+    if (!masks_)
+        return false;
+    auto record = newRecord(kUndoMaskChanged, -1);
+    if (!record)
+        return false;
+    record->p1 = index;
+    record->p2 = masks_->serialAt(index);
+    record->p3 = operation;
+    return pushRecord(std::move(record));
+}
+
+bool CUndoMngrEx::RecordMaskOffset(int32_t index, int32_t dx, int32_t dy)
+{
+    if (!masks_)
+        return false;
+    auto record = newRecord(kUndoMaskOffset, -1);
+    if (!record)
+        return false;
+    record->p1 = index;
+    record->p2 = masks_->serialAt(index);
+    record->p3 = dx;
+    record->p4 = dy;
+    return pushRecord(std::move(record));
+}
+
+bool CUndoMngrEx::RecordSelectionFlags(int32_t oldFirst, int32_t oldSecond)
+{
+    auto record = newRecord(kUndoSelectionFlags, -1);
+    if (!record)
+        return false;
+    record->p1 = oldFirst;
+    record->p2 = oldSecond;
+    return pushRecord(std::move(record));
+}
+
+bool CUndoMngrEx::RecordMaskName(int32_t index, const std::string& oldName,
+                                 const std::string& newName)
+{
+    if (!masks_)
+        return false;
+    auto record = newRecord(kUndoMaskName, -1);
+    if (!record)
+        return false;
+    record->p1 = index;
+    record->p2 = masks_->serialAt(index);
+    record->text1 = oldName;
+    record->text2 = newName;
+    return pushRecord(std::move(record));
+}
+
+bool CUndoMngrEx::applyMask(bool undo, CUndoData& record)
+{
+    if (!masks_)
+        return false;
+    UndoMaskTarget& masks = *masks_;
+    // The mask the record is about must still be the one at its index.
+    const auto sameMask = [&] { return masks.serialAt(record.p1) == record.p2; };
+    switch (record.kind) {
+    case kUndoMaskInsertedBySerial:
+    case kUndoMaskInserted:
+    case kUndoMaskRemoved: {
+        const bool takeAway = undo == (record.kind != kUndoMaskRemoved);
+        if (!takeAway)
+            return masks.insert(record.p1, record.mask) && !record.mask;
+        if (!sameMask() ||
+            (record.kind == kUndoMaskInserted && masks.maskAt(record.p1) != record.maskIdentity))
+            return false;
+        record.mask = masks.extract(record.p1);
+        return record.mask != nullptr;
+    }
+    case kUndoMaskPut:
+    case kUndoMaskPutAndCurrent: {
+        if (!sameMask())
+            return false;
+        std::unique_ptr<UndoMaskObject> other = masks.put(record.p1, record.mask);
+        if (!other)
+            return false;
+        record.mask = std::move(other);
+        record.p2 = masks.serialAt(record.p1);
+        if (record.kind == kUndoMaskPutAndCurrent) {
+            masks.setCurrent(record.p3);
+            std::swap(record.p3, record.p4);
+        }
+        return true;
+    }
+    case kUndoMaskCurrent:
+        masks.setCurrent(record.p1);
+        std::swap(record.p1, record.p2);
+        return true;
+    case kUndoMaskMoved:
+        if (!masks.move(record.p1, record.p2))
+            return false;
+        std::swap(record.p1, record.p2);
+        return true;
+    case kUndoMaskChanged:
+        return sameMask() && masks.reapply(record.p1, record.p3);
+    case kUndoMaskOffset: {
+        if (!sameMask())
+            return false;
+        const int32_t sign = undo ? -1 : 1;
+        return masks.offset(record.p1, sign * record.p3, sign * record.p4);
+    }
+    case kUndoSelectionFlags: {
+        int32_t first = 0, second = 0;
+        masks.selectionFlags(first, second);
+        masks.setSelectionFlags(record.p1, record.p2);
+        record.p1 = first;
+        record.p2 = second;
+        return true;
+    }
+    case kUndoMaskName:
+        if (!sameMask() || !masks.setName(record.p1, record.text1))
+            return false;
+        std::swap(record.text1, record.text2);
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace qm
