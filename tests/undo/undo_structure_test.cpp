@@ -214,3 +214,28 @@ TEST(UndoMasks, EveryMaskKindGoesBackAndForth)
     EXPECT_EQ(m.at(1)->name, "edge");
     EXPECT_EQ(m.flags[1], 1);
 }
+
+TEST(UndoStructure, VisibleLayerFlipsAndLinkedMaskMoves)
+{
+    Paper p;
+    p.layers().Get(1)->visible = 0;
+    const auto before = stateOf(p.layers());
+    ASSERT_TRUE(p.undo.Record(*p.layers().Get(0), TBox{0, 0, 64, 48}, kUndoFlipHVisible));
+    for (int32_t i : {0, 2})
+        p.layers().Get(i)->image()->FlipHorizontal(TBox{0, 0, 64, 48});
+    p.roundTrip(before);
+    EXPECT_EQ(p.layers().Get(2)->image()->GetPixel(2, 2), 0xFF000003u);
+
+    // A layer moved together with its linked mask.
+    p.masks.list.push_back(std::make_unique<TestMask>(42));
+    CLayerData& layer = *p.layers().Get(2);
+    layer.offsetX += 5;
+    p.masks.offset(0, 5, 0);
+    ASSERT_TRUE(p.undo.RecordOffsetWithMask(layer, 5, 0, 42));
+    ASSERT_TRUE(p.step(true));
+    EXPECT_EQ(layer.offsetX, 0);
+    EXPECT_EQ(p.masks.at(0)->x, 0);
+    ASSERT_TRUE(p.step(false));
+    EXPECT_EQ(layer.offsetX, 5);
+    EXPECT_EQ(p.masks.at(0)->x, 5);
+}
