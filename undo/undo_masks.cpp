@@ -49,59 +49,27 @@ bool CUndoMngrEx::RecordMaskPut(int kind, int32_t index, std::unique_ptr<UndoMas
 
 bool CUndoMngrEx::RecordMaskCurrent(int32_t oldCurrent, int32_t newCurrent)
 {
-    auto record = newRecord(kUndoMaskCurrent, -1);
-    if (!record)
-        return false;
-    record->p1 = oldCurrent;
-    record->p2 = newCurrent;
-    return pushRecord(std::move(record));
+    return recordValues(kUndoMaskCurrent, -1, oldCurrent, newCurrent);
 }
 
 bool CUndoMngrEx::RecordMaskMoved(int32_t from, int32_t to)
 {
-    auto record = newRecord(kUndoMaskMoved, -1);
-    if (!record)
-        return false;
-    record->p1 = from;
-    record->p2 = to;
-    return pushRecord(std::move(record));
+    return recordValues(kUndoMaskMoved, -1, from, to);
 }
 
 bool CUndoMngrEx::RecordMaskChanged(int32_t index, int32_t operation)
 {
-    if (!masks_)
-        return false;
-    auto record = newRecord(kUndoMaskChanged, -1);
-    if (!record)
-        return false;
-    record->p1 = index;
-    record->p2 = masks_->serialAt(index);
-    record->p3 = operation;
-    return pushRecord(std::move(record));
+    return masks_ && recordValues(kUndoMaskChanged, -1, index, masks_->serialAt(index), operation);
 }
 
 bool CUndoMngrEx::RecordMaskOffset(int32_t index, int32_t dx, int32_t dy)
 {
-    if (!masks_)
-        return false;
-    auto record = newRecord(kUndoMaskOffset, -1);
-    if (!record)
-        return false;
-    record->p1 = index;
-    record->p2 = masks_->serialAt(index);
-    record->p3 = dx;
-    record->p4 = dy;
-    return pushRecord(std::move(record));
+    return masks_ && recordValues(kUndoMaskOffset, -1, index, masks_->serialAt(index), dx, dy);
 }
 
 bool CUndoMngrEx::RecordSelectionFlags(int32_t oldFirst, int32_t oldSecond)
 {
-    auto record = newRecord(kUndoSelectionFlags, -1);
-    if (!record)
-        return false;
-    record->p1 = oldFirst;
-    record->p2 = oldSecond;
-    return pushRecord(std::move(record));
+    return recordValues(kUndoSelectionFlags, -1, oldFirst, oldSecond);
 }
 
 bool CUndoMngrEx::RecordMaskName(int32_t index, const std::string& oldName,

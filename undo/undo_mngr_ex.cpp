@@ -64,6 +64,19 @@ std::unique_ptr<CUndoData> CUndoMngrEx::newRecord(int kind, int32_t layerId)
     return record;
 }
 
+bool CUndoMngrEx::recordValues(int kind, int32_t layerId, int32_t p1, int32_t p2, int32_t p3,
+                               int32_t p4)
+{
+    auto record = newRecord(kind, layerId);
+    if (!record)
+        return false;
+    record->p1 = p1;
+    record->p2 = p2;
+    record->p3 = p3;
+    record->p4 = p4;
+    return pushRecord(std::move(record));
+}
+
 bool CUndoMngrEx::pushRecord(std::unique_ptr<CUndoData> record)
 {
     if (!record)
@@ -121,46 +134,24 @@ bool CUndoMngrEx::RecordProperty(const CLayerData& layer, int32_t newValue, int 
     case kUndoProtectAlpha: old = layer.protectAlpha; break;
     default: return false;
     }
-    auto record = newRecord(kind, layer.id);
-    if (!record)
-        return false;
-    record->p1 = old;
-    record->p2 = newValue;
-    return pushRecord(std::move(record));
+    return recordValues(kind, layer.id, old, newValue);
 }
 
 bool CUndoMngrEx::RecordPaperColour(uint32_t newColour)
 {
-    if (!paper_)
-        return false;
-    auto record = newRecord(kUndoPaperColour, -1);
-    if (!record)
-        return false;
-    record->p1 = int32_t(paper_->paperColour());
-    record->p2 = int32_t(newColour);
-    return pushRecord(std::move(record));
+    return paper_ && recordValues(kUndoPaperColour, -1, int32_t(paper_->paperColour()),
+                                  int32_t(newColour));
 }
 
 bool CUndoMngrEx::RecordOffset(const CLayerData& layer)
 {
-    auto record = newRecord(kUndoOffset, layer.id);
-    if (!record)
-        return false;
-    record->p1 = layer.offsetX;
-    record->p2 = layer.offsetY;
-    return pushRecord(std::move(record));
+    return recordValues(kUndoOffset, layer.id, layer.offsetX, layer.offsetY);
 }
 
 bool CUndoMngrEx::RecordOffsetWithMask(const CLayerData& layer, int32_t dx, int32_t dy,
                                        int32_t maskSerial)
 {
-    auto record = newRecord(kUndoOffsetWithMask, layer.id);
-    if (!record)
-        return false;
-    record->p1 = dx;
-    record->p2 = dy;
-    record->p3 = maskSerial;
-    return pushRecord(std::move(record));
+    return recordValues(kUndoOffsetWithMask, layer.id, dx, dy, maskSerial);
 }
 
 bool CUndoMngrEx::RecordName(const CLayerData& layer, const std::string& newName)

@@ -90,6 +90,9 @@ public:
 
 private:
     std::unique_ptr<CUndoData> newRecord(int kind, int32_t layerId);
+    // A record that needs no more than its four parameters.
+    bool recordValues(int kind, int32_t layerId, int32_t p1, int32_t p2, int32_t p3 = 0,
+                      int32_t p4 = 0);
     bool pushRecord(std::unique_ptr<CUndoData> record);
     bool step(bool undo, int32_t& layerIndex, CLayerData* layer, TBox& changed);
 

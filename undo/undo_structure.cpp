@@ -56,12 +56,7 @@ bool CUndoMngrEx::RecordDeleted(int32_t index, std::unique_ptr<CLayerData> remov
 
 bool CUndoMngrEx::RecordMoved(int32_t from, int32_t to)
 {
-    auto record = newRecord(kUndoMoveLayer, -1);
-    if (!record)
-        return false;
-    record->p1 = from;
-    record->p2 = to;
-    return pushRecord(std::move(record));
+    return recordValues(kUndoMoveLayer, -1, from, to);
 }
 
 bool CUndoMngrEx::RecordMerged(int32_t targetIndex, std::unique_ptr<CLayerData> oldTarget,
