@@ -1,5 +1,6 @@
 #include "select/color_mask.h"
 #include "select/mask_mngr.h"
+#include "select/select_mng.h"
 
 #include "core/image_ops.h"
 #include "undo/undo_mngr_ex.h"
@@ -274,4 +275,22 @@ TEST(MaskMngr, UndoKeepsRemovedMasksAndPutsThemBack)
     EXPECT_EQ(m.masks.Mask(0)->ValueAt(1, 1), 255);
     ASSERT_TRUE(undo.Redo(index, nullptr, box));
     EXPECT_EQ(m.masks.Count(), 0);
+}
+
+TEST(SelectMng, SlotsArePaperSizedAndMadeOnDemand)
+{
+    TSelectMng scratch(400, 300);
+    EXPECT_EQ(scratch.preview().width(), 48);
+    EXPECT_EQ(scratch.preview().height(), 37); // 48 · 300 / 400 + 1
+    TChannel* slot = scratch.slot(31);
+    ASSERT_NE(slot, nullptr);
+    EXPECT_EQ(slot->width(), 400);
+    EXPECT_EQ(slot->row(299)[399], 0);
+    EXPECT_EQ(scratch.slot(32), nullptr);
+    scratch.setFlag(3, true);
+    EXPECT_TRUE(scratch.flag(3));
+    ASSERT_TRUE(scratch.resize(100, 200));
+    EXPECT_FALSE(scratch.flag(3));
+    EXPECT_EQ(scratch.preview().width(), 25);
+    EXPECT_EQ(scratch.slot(0)->height(), 200);
 }
