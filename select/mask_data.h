@@ -76,4 +76,27 @@ private:
     static int32_t nextSerial();
 };
 
+// How an edit of a layer is weighted by the selection: with the selection enabled and a
+// non-empty current mask, a pixel written at layer position (x, y) with coverage c counts
+// mul(c, mask) at the matching mask position (0 skips the pixel); otherwise c as it is.
+class TMaskClip {
+public:
+    TMaskClip() = default;
+    TMaskClip(bool selectionEnabled, const CMaskData* mask, int32_t layerOffsetX,
+              int32_t layerOffsetY)
+        : mask_(selectionEnabled && mask && mask->IsValid() ? mask : nullptr),
+          dx_(mask ? mask->offsetX - layerOffsetX : 0), dy_(mask ? mask->offsetY - layerOffsetY : 0)
+    {
+    }
+    bool active() const { return mask_ != nullptr; }
+    uint32_t weight(int32_t x, int32_t y, uint32_t coverage) const
+    {
+        return mask_ ? mask_->WeightAt(x + dx_, y + dy_, coverage) : coverage;
+    }
+
+private:
+    const CMaskData* mask_ = nullptr;
+    int32_t dx_ = 0, dy_ = 0;
+};
+
 } // namespace qm

@@ -1,5 +1,7 @@
 #include "select/mask_mngr.h"
 
+#include "core/debug_output.h"
+#include "core/scale_image.h"
 #include "select/morphology.h"
 
 #include <algorithm>
@@ -403,6 +405,88 @@ bool CMaskMngr::Grow(int32_t i, int n, std::unique_ptr<CMaskData>& replaced)
 bool CMaskMngr::Shrink(int32_t i, int n, std::unique_ptr<CMaskData>& replaced)
 {
     return replaceByMorphology(i, n, false, replaced);
+}
+
+namespace {
+
+// newSize / oldSize in 16.16: the integer part, then the remainder scaled by 65536.
+int32_t zoomFactor(int32_t newSize, int32_t oldSize)
+{
+    if (oldSize <= 0)
+        return 65536;
+    return int32_t((int64_t(newSize / oldSize) << 16) + (int64_t(newSize % oldSize) << 16) / oldSize);
+}
+
+int32_t scaled(int32_t value, int32_t factor)
+{
+    return int32_t((int64_t(factor) * value) >> 16);
+}
+
+} // namespace
+
+std::unique_ptr<CMaskData> CMaskMngr::zoomedMask(const CMaskData& mask, int32_t fx, int32_t fy,
+                                                 int mode, int32_t newWidth,
+                                                 int32_t newHeight) const
+{
+    auto result = std::make_unique<CMaskData>();
+    result->name = mask.name;
+    if (mask.IsValid()) {
+        const int32_t w = std::max(1, scaled(mask.width(), fx));
+        const int32_t h = std::max(1, scaled(mask.height(), fy));
+        TChannel source, dest(w, h);
+        if (!mask.toChannel(source) || !dest.IsValid())
+            throw std::bad_alloc();
+        if (mode == 2) {
+            CScaleImageCH scaler(source, dest);
+            if (!scaler.Scale(source.bounds(), dest.bounds()))
+                throw std::bad_alloc();
+        } else {
+            for (int32_t y = 0; y < h; ++y) {
+                const int32_t sy = int32_t(int64_t(y) * source.height() / h);
+                for (int32_t x = 0; x < w; ++x)
+                    dest.row(y)[x] = source.row(sy)[int64_t(x) * source.width() / w];
+            }
+        }
+        if (!result->createMask(w, h, messageSink()))
+            throw std::bad_alloc();
+        result->coverage->CopyFrom(dest, {0, 0}, dest.bounds());
+        result->coverage->Optimize();
+        result->offsetX = scaled(mask.offsetX, fx);
+        result->offsetY = scaled(mask.offsetY, fy);
+    }
+    result->updateThumbnail(newWidth, newHeight);
+    return result;
+}
+
+std::unique_ptr<CMaskMngr> CMaskMngr::Zoomed(int32_t newWidth, int32_t newHeight, int mode) const
+{
+    try {
+        const int32_t fx = zoomFactor(newWidth, paperWidth_);
+        const int32_t fy = zoomFactor(newHeight, paperHeight_);
+        auto result = std::make_unique<CMaskMngr>(newWidth, newHeight, messages_);
+        result->masks_.clear();
+        for (const auto& mask : masks_)
+            result->masks_.push_back(zoomedMask(*mask, fx, fy, mode, newWidth, newHeight));
+        result->renumber();
+        result->current_ = current_;
+        result->nameCounter_ = nameCounter_;
+        return result;
+    } catch (...) {
+        debugOutput(kZoomMaskFailedNote);
+        return nullptr;
+    }
+}
+
+bool CMaskMngr::Zoom(int32_t newWidth, int32_t newHeight, int mode)
+{
+    auto zoomed = Zoomed(newWidth, newHeight, mode);
+    if (!zoomed)
+        return false;
+    masks_ = std::move(zoomed->masks_);
+    renumber();
+    setPaperSize(newWidth, newHeight);
+    HideAnts();
+    return true;
 }
 
 bool CMaskMngr::UpdateThumbnail(int32_t i)

@@ -16,6 +16,7 @@ enum class MaskCombine : uint8_t { Replace = 0, Add = 1, Subtract = 2, Intersect
 inline constexpr const char* kMaskNameWord = "ﾏｽｸ";
 inline constexpr const char* kBrightnessNameWord = "明度";
 inline constexpr const char* kExtendMaskFailedMessage = "makeExtendMask: exception!";
+inline constexpr const char* kZoomMaskFailedNote = "makeZoomMask: Exception!\n";
 
 class CMaskMngr : public UndoMaskTarget {
 public:
@@ -60,6 +61,12 @@ public:
     // Grow or shrink by n = 1..32.
     bool Grow(int32_t i, int n, std::unique_ptr<CMaskData>& replaced);
     bool Shrink(int32_t i, int n, std::unique_ptr<CMaskData>& replaced);
+
+    // Rescaling every mask with the paper to newWidth × newHeight: mode 1 nearest neighbour,
+    // mode 2 smooth. One form builds a new manager (nullptr on failure, with a debug note), the
+    // other replaces the masks in place; empty masks stay empty, names are kept.
+    std::unique_ptr<CMaskMngr> Zoomed(int32_t newWidth, int32_t newHeight, int mode) const;
+    bool Zoom(int32_t newWidth, int32_t newHeight, int mode);
 
     bool UpdateThumbnail(int32_t i);
     void UpdateThumbnails();
@@ -109,6 +116,8 @@ private:
     std::unique_ptr<CMaskData> rebased(std::unique_ptr<CMaskData> mask);
     std::unique_ptr<CMaskData> croppedToPaper(const CMaskData& mask);
     bool replaceByMorphology(int32_t i, int n, bool grow, std::unique_ptr<CMaskData>& replaced);
+    std::unique_ptr<CMaskData> zoomedMask(const CMaskData& mask, int32_t fx, int32_t fy, int mode,
+                                          int32_t newWidth, int32_t newHeight) const;
 
     int32_t paperWidth_, paperHeight_;
     std::vector<std::unique_ptr<CMaskData>> masks_;

@@ -294,3 +294,54 @@ TEST(SelectMng, SlotsArePaperSizedAndMadeOnDemand)
     EXPECT_EQ(scratch.preview().width(), 25);
     EXPECT_EQ(scratch.slot(0)->height(), 200);
 }
+
+TEST(MaskMngr, ZoomWithThePaper)
+{
+    Masks m;
+    m.masks.InsertEmpty(1);
+    ASSERT_TRUE(m.masks.ApplyChannel(0, channelWith(4, 2, {{0, 0}, {1, 0}}), MaskCombine::Replace,
+                                     {-10, -20}, m.old));
+    auto doubled = m.masks.Zoomed(200, 160, 1);
+    ASSERT_NE(doubled, nullptr);
+    ASSERT_EQ(doubled->Count(), 2);
+    const CMaskData& big = *doubled->Mask(0);
+    EXPECT_EQ(big.width(), 8);
+    EXPECT_EQ(big.height(), 4);
+    EXPECT_EQ(big.Bounds().left, 20);
+    EXPECT_EQ(big.ValueAt(20, 40), 255);
+    EXPECT_EQ(big.ValueAt(23, 41), 255);
+    EXPECT_EQ(big.ValueAt(24, 40), 0);
+    EXPECT_EQ(big.name, "ﾏｽｸ1");
+    EXPECT_FALSE(doubled->Mask(1)->IsValid());
+    EXPECT_EQ(doubled->Mask(1)->name, "ﾏｽｸ2");
+
+    // Smooth halving averages each 2 × 2 area.
+    ASSERT_TRUE(m.masks.Zoom(50, 40, 2));
+    const CMaskData& half = *m.masks.Mask(0);
+    EXPECT_EQ(half.width(), 2);
+    EXPECT_EQ(half.ValueAt(5, 10), 127);
+    EXPECT_EQ(half.ValueAt(6, 10), 0);
+    EXPECT_EQ(m.masks.paperWidth(), 50);
+}
+
+TEST(MaskMngr, EditsAreWeightedByTheCurrentMask)
+{
+    Masks m;
+    ASSERT_TRUE(m.masks.ApplyChannel(0, channelWith(4, 4, {{1, 1}}), MaskCombine::Replace, {-2, -2}, m.old));
+    const CMaskData& mask = *m.masks.Mask(0);
+    // A layer whose image starts 5 pixels left of the paper: layer x = paper x + 5.
+    const TMaskClip clip(true, &mask, 5, 0);
+    EXPECT_TRUE(clip.active());
+    EXPECT_EQ(clip.weight(3 + 5, 3, 255), 255u); // paper (3, 3) is mask (1, 1)
+    EXPECT_EQ(clip.weight(3 + 5, 3, 100), 100u);
+    EXPECT_EQ(clip.weight(4 + 5, 3, 255), 0u);
+    const TMaskClip off(false, &mask, 5, 0);
+    EXPECT_EQ(off.weight(0, 0, 77), 77u);
+
+    TMTC copy(6, 6);
+    fillAll(copy, 0xFF123456u);
+    ASSERT_TRUE(mask.ClipAlpha(copy));
+    EXPECT_EQ(copy.pixel(3, 3), 0xFF123456u);
+    EXPECT_EQ(copy.pixel(2, 3), 0x00123456u);
+    EXPECT_EQ(copy.pixel(0, 0), 0xFF123456u); // outside the mask's rectangle: untouched
+}
