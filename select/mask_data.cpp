@@ -105,6 +105,7 @@ bool fromLayer(CMaskData& mask, const CLayerData& layer, MessageSink& messages, 
 
 bool CMaskData::FromLayerBrightness(const CLayerData& layer, bool inverted, MessageSink& messages)
 {
+    name = std::string("明度(") + layer.name + ")";
     return fromLayer(*this, layer, messages, [inverted](uint32_t p) {
         const uint32_t l = Luma(p);
         return MulTable[p >> 24][inverted ? 255 - l : l];
@@ -113,6 +114,7 @@ bool CMaskData::FromLayerBrightness(const CLayerData& layer, bool inverted, Mess
 
 bool CMaskData::FromLayerAlpha(const CLayerData& layer, MessageSink& messages)
 {
+    name = std::string("ﾏｽｸ(") + layer.name + ")";
     return fromLayer(*this, layer, messages, [](uint32_t p) { return uint8_t(p >> 24); });
 }
 

@@ -45,7 +45,8 @@ public:
     }
 
     // A mask the size of the layer's image at the layer's offset, from its brightness
-    // (mul(A, L), or mul(A, 255 − L) inverted) or its alpha.
+    // (mul(A, L), or mul(A, 255 − L) inverted) or its alpha; named "明度(layer)" or
+    // "ﾏｽｸ(layer)".
     bool FromLayerBrightness(const CLayerData& layer, bool inverted, MessageSink& messages);
     bool FromLayerAlpha(const CLayerData& layer, MessageSink& messages);
     // Every alpha of the layer becomes 0, then the coverage where mask and layer overlap.

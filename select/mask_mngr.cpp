@@ -18,15 +18,29 @@ TRect channelRect(const TChannel& channel, TPoint origin)
 
 } // namespace
 
-void copyCoverage(const CMaskData& from, CMaskData& to)
+namespace {
+
+// byteFn(to, from, count) over the part of the paper both masks cover.
+template <typename ByteFn>
+void combineCoverage(const CMaskData& from, CMaskData& to, ByteFn&& byteFn)
 {
     if (!from.IsValid() || !to.IsValid())
         return;
     // Paper p is from-local p + from.offset and to-local p + to.offset.
     to.coverage->Combine(*from.coverage, {to.offsetX - from.offsetX, to.offsetY - from.offsetY},
-                         from.coverage->bounds(), [](uint8_t* d, const uint8_t* s, int32_t n) {
-                             std::copy_n(s, n, d);
-                         });
+                         from.coverage->bounds(), byteFn);
+}
+
+void copyBytes(uint8_t* d, const uint8_t* s, int32_t n)
+{
+    std::copy_n(s, n, d);
+}
+
+} // namespace
+
+void copyCoverage(const CMaskData& from, CMaskData& to)
+{
+    combineCoverage(from, to, copyBytes);
 }
 
 CMaskMngr::CMaskMngr(int32_t paperWidth, int32_t paperHeight, MessageSink* messages)
@@ -246,13 +260,10 @@ bool CMaskMngr::ApplyChannel(int32_t i, const TChannel& channel, MaskCombine mod
                 if (!n)
                     return false;
                 copyCoverage(*n, *result);
-                result->coverage->Combine(*old.coverage,
-                                          {result->offsetX - old.offsetX, result->offsetY - old.offsetY},
-                                          old.coverage->bounds(),
-                                          [](uint8_t* d, const uint8_t* s, int32_t count) {
-                                              for (int32_t k = 0; k < count; ++k)
-                                                  d[k] = std::max(d[k], s[k]);
-                                          });
+                combineCoverage(old, *result, [](uint8_t* d, const uint8_t* s, int32_t count) {
+                    for (int32_t k = 0; k < count; ++k)
+                        d[k] = std::max(d[k], s[k]);
+                });
             }
             break;
         case MaskCombine::Intersect: {
@@ -263,19 +274,11 @@ bool CMaskMngr::ApplyChannel(int32_t i, const TChannel& channel, MaskCombine mod
             if (!result || !n)
                 return false;
             // Only what lies under the old mask can stay: the rest starts at 0.
-            result->coverage->Combine(*n->coverage,
-                                      {result->offsetX - n->offsetX, result->offsetY - n->offsetY},
-                                      n->coverage->bounds(),
-                                      [](uint8_t* d, const uint8_t* s, int32_t count) {
-                                          std::copy_n(s, count, d);
-                                      });
-            result->coverage->Combine(*old.coverage,
-                                      {result->offsetX - old.offsetX, result->offsetY - old.offsetY},
-                                      old.coverage->bounds(),
-                                      [](uint8_t* d, const uint8_t* s, int32_t count) {
-                                          for (int32_t k = 0; k < count; ++k)
-                                              d[k] = uint8_t((uint32_t(d[k]) * s[k] * 32897u) >> 23);
-                                      });
+            copyCoverage(*n, *result);
+            combineCoverage(old, *result, [](uint8_t* d, const uint8_t* s, int32_t count) {
+                for (int32_t k = 0; k < count; ++k)
+                    d[k] = uint8_t((uint32_t(d[k]) * s[k] * 32897u) >> 23);
+            });
             // Outside the old mask's rectangle nothing is selected.
             const TRect keep = old.Bounds();
             const TRect all = result->Bounds();
@@ -297,13 +300,10 @@ bool CMaskMngr::ApplyChannel(int32_t i, const TChannel& channel, MaskCombine mod
             auto n = fromChannel();
             if (!result || !n)
                 return false;
-            result->coverage->Combine(*n->coverage,
-                                      {result->offsetX - n->offsetX, result->offsetY - n->offsetY},
-                                      n->coverage->bounds(),
-                                      [](uint8_t* d, const uint8_t* s, int32_t count) {
-                                          for (int32_t k = 0; k < count; ++k)
-                                              d[k] = std::min<uint8_t>(d[k], uint8_t(255 - s[k]));
-                                      });
+            combineCoverage(*n, *result, [](uint8_t* d, const uint8_t* s, int32_t count) {
+                for (int32_t k = 0; k < count; ++k)
+                    d[k] = std::min<uint8_t>(d[k], uint8_t(255 - s[k]));
+            });
             break;
         }
         }

@@ -160,10 +160,13 @@ TEST(MaskMngr, LayersAndWeights)
     layer->image()->FillAll(0xFF000000u);            // black, opaque
     layer->image()->SetPixel(1, 1, 0x80FFFFFFu);     // white, half
     CMaskData mask;
+    layer->name = "ink";
     ASSERT_TRUE(mask.FromLayerBrightness(*layer, true, m.messages));
+    EXPECT_EQ(mask.name, "明度(ink)");
     EXPECT_EQ(mask.ValueAt(0, 0), 255);              // black selected when inverted
     EXPECT_EQ(mask.ValueAt(1, 1), 0);
     ASSERT_TRUE(mask.FromLayerAlpha(*layer, m.messages));
+    EXPECT_EQ(mask.name, "ﾏｽｸ(ink)");
     EXPECT_EQ(mask.ValueAt(1, 1), 0x80);
     EXPECT_EQ(mask.WeightAt(1, 1, 255), 0x80u);
     EXPECT_EQ(mask.WeightAt(1, 1, 128), MulTable[0x80][128]);
