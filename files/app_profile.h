@@ -2,6 +2,7 @@
 // from a SettingsStore and written back once at exit, and the facts gathered at start-up.
 #pragma once
 
+#include "files/jpeg_codec.h"
 #include "files/settings_store.h"
 #include "files/startup_facts.h"
 
@@ -86,6 +87,13 @@ public:
     void load(const SettingsStore& store, const TStartupFacts& facts);
     // Writes window, fileIO, config, color, paper, font.
     void save(SettingsStore& store);
+
+    // What the JPEG writer starts from.
+    TJpegOptions jpegOptions() const
+    {
+        return {fileIO.jpegQuality, fileIO.jpegUseProgressive, fileIO.jpegUseSmooth,
+                fileIO.jpegValSmooth};
+    }
 
     // The opacity of a tool of the tools window (1.0 for tools without one).
     float toolOpacity(int tool) const;
