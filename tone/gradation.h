@@ -4,6 +4,7 @@
 // an image, which takes them in its own byte order.
 #pragma once
 
+#include "core/pixel_math.h"
 #include "core/rect.h"
 #include "tone/color_slot_group.h"
 
@@ -65,12 +66,17 @@ private:
     double radiusX_ = 0, radiusY_ = 0;
 };
 
-// The gradation fill's rule for one pixel: its colour, and its coverage
-// mul(mul(channel, opacity), colour alpha).
+// The gradation fill's rule for one pixel: with the colour ColorAtPixel gives, its coverage
+// is mul(mul(channel, opacity), colour alpha), mul(a, b) = (a · b · 32897) >> 23.
 inline uint32_t gradationFillCoverage(uint32_t colourWithAlpha, uint32_t channel, uint32_t opacity)
 {
-    const auto mul = [](uint32_t a, uint32_t b) { return (a * b * 32897u) >> 23; };
-    return mul(mul(channel, opacity), colourWithAlpha >> 24);
+    return Mul255(Mul255(channel, opacity), colourWithAlpha >> 24);
+}
+
+// Painting with a gradation: a stroke pixel's coverage becomes mul(coverage, colour alpha).
+inline uint32_t gradationPaintCoverage(uint32_t colourWithAlpha, uint32_t coverage)
+{
+    return Mul255(coverage, colourWithAlpha >> 24);
 }
 
 } // namespace qm
