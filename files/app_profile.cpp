@@ -216,30 +216,31 @@ void CAppProfile::save(SettingsStore& store)
     visitFont(font, fontWriter);
 }
 
-float* CAppProfile::toolOpacitySlot(int tool)
+template <typename Self>
+auto CAppProfile::toolOpacitySlot(Self& self, int tool) -> decltype(&self.config.opaquePaint)
 {
     switch (tool) {
-    case 0: return &config.opaquePaint;
+    case 0: return &self.config.opaquePaint;
     case 11:
-    case 13: return &config.opaqueAreaFill;
-    case 4: return &config.opaqueSeedFill;
-    case 19: return &config.opaqueGradate;
-    case 10: return &config.opaqueDraw;
-    case 12: return &config.opaqueLine;
-    case 14: return &config.opaqueFont;
+    case 13: return &self.config.opaqueAreaFill;
+    case 4: return &self.config.opaqueSeedFill;
+    case 19: return &self.config.opaqueGradate;
+    case 10: return &self.config.opaqueDraw;
+    case 12: return &self.config.opaqueLine;
+    case 14: return &self.config.opaqueFont;
     default: return nullptr;
     }
 }
 
 float CAppProfile::toolOpacity(int tool) const
 {
-    const float* slot = const_cast<CAppProfile*>(this)->toolOpacitySlot(tool);
+    const float* slot = toolOpacitySlot(*this, tool);
     return slot ? *slot : 1.0f;
 }
 
 void CAppProfile::setToolOpacity(int tool, float value)
 {
-    if (float* slot = toolOpacitySlot(tool))
+    if (float* slot = toolOpacitySlot(*this, tool))
         *slot = value;
 }
 

@@ -113,7 +113,9 @@ public:
     TFontSettings font;
 
 private:
-    float* toolOpacitySlot(int tool);
+    // The field of a tool's opacity (const or not, as the profile is); nullptr without one.
+    template <typename Self>
+    static auto toolOpacitySlot(Self& self, int tool) -> decltype(&self.config.opaquePaint);
 
     std::map<std::string, int32_t> windowInts_;
     std::map<std::string, bool> windowBools_;
