@@ -258,55 +258,31 @@ bool CScaleImage::sampleOne(uint8_t* out, int64_t x0, int64_t y0, int64_t x1, in
     return true;
 }
 
-// ---- flat 32-bit images ----
+// ---- flat images ----
 
-CScaleImageTMTC::CScaleImageTMTC(const TMTC& source, TMTC& dest)
-    : CScaleImage(source.width(), source.height(), dest.width(), dest.height()), source_(source),
-      dest_(dest)
-{
-}
-
-bool CScaleImageTMTC::imagesReady() const
+template <typename Image, typename Base>
+bool CScaleFlat<Image, Base>::imagesReady() const
 {
     return stillMatches(*this, source_, dest_);
 }
 
-const uint8_t* CScaleImageTMTC::sourceRow(int32_t x, int32_t y, int32_t count, uint8_t*)
+template <typename Image, typename Base>
+const uint8_t* CScaleFlat<Image, Base>::sourceRow(int32_t x, int32_t y, int32_t count, uint8_t*)
 {
     checkRow(x, y, count, source_.width(), source_.height());
     return source_.PixelAddress(x, y);
 }
 
-void CScaleImageTMTC::writeDestRow(int32_t x, int32_t y, int32_t count, const uint8_t* pixels)
+template <typename Image, typename Base>
+void CScaleFlat<Image, Base>::writeDestRow(int32_t x, int32_t y, int32_t count,
+                                           const uint8_t* pixels)
 {
     checkRow(x, y, count, dest_.width(), dest_.height());
-    std::memcpy(dest_.PixelAddress(x, y), pixels, size_t(count) * 4);
+    std::memcpy(dest_.PixelAddress(x, y), pixels, size_t(count) * size_t(dest_.BytesPerPixel()));
 }
 
-// ---- 8-bit channels ----
-
-CScaleImageCH::CScaleImageCH(const TChannel& source, TChannel& dest)
-    : CScaleImage8(source.width(), source.height(), dest.width(), dest.height()),
-      source_(source), dest_(dest)
-{
-}
-
-bool CScaleImageCH::imagesReady() const
-{
-    return stillMatches(*this, source_, dest_);
-}
-
-const uint8_t* CScaleImageCH::sourceRow(int32_t x, int32_t y, int32_t count, uint8_t*)
-{
-    checkRow(x, y, count, source_.width(), source_.height());
-    return source_.PixelAddress(x, y);
-}
-
-void CScaleImageCH::writeDestRow(int32_t x, int32_t y, int32_t count, const uint8_t* pixels)
-{
-    checkRow(x, y, count, dest_.width(), dest_.height());
-    std::memcpy(dest_.PixelAddress(x, y), pixels, size_t(count));
-}
+template class CScaleFlat<TMTC, CScaleImage>;
+template class CScaleFlat<TChannel, CScaleImage8>;
 
 // ---- tiled 32-bit images ----
 

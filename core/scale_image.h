@@ -90,21 +90,6 @@ private:
     std::vector<uint32_t> scratch_; // room for one source row, for sourceRow
 };
 
-// Between two flat 32-bit images.
-class CScaleImageTMTC final : public CScaleImage {
-public:
-    CScaleImageTMTC(const TMTC& source, TMTC& dest);
-
-protected:
-    bool imagesReady() const override;
-    const uint8_t* sourceRow(int32_t x, int32_t y, int32_t count, uint8_t* scratch) override;
-    void writeDestRow(int32_t x, int32_t y, int32_t count, const uint8_t* pixels) override;
-
-private:
-    const TMTC& source_;
-    TMTC& dest_;
-};
-
 // The 8-bit kind: one sum per pixel instead of four.
 class CScaleImage8 : public CScaleImage {
 protected:
@@ -115,10 +100,15 @@ protected:
     }
 };
 
-// Between two 8-bit channels.
-class CScaleImageCH final : public CScaleImage8 {
+// Between two flat images of one depth: rows come straight from the row tables.
+template <typename Image, typename Base>
+class CScaleFlat : public Base {
 public:
-    CScaleImageCH(const TChannel& source, TChannel& dest);
+    CScaleFlat(const Image& source, Image& dest)
+        : Base(source.width(), source.height(), dest.width(), dest.height()), source_(source),
+          dest_(dest)
+    {
+    }
 
 protected:
     bool imagesReady() const override;
@@ -126,8 +116,20 @@ protected:
     void writeDestRow(int32_t x, int32_t y, int32_t count, const uint8_t* pixels) override;
 
 private:
-    const TChannel& source_;
-    TChannel& dest_;
+    const Image& source_;
+    Image& dest_;
+};
+
+// Between two flat 32-bit images.
+class CScaleImageTMTC final : public CScaleFlat<TMTC, CScaleImage> {
+public:
+    using CScaleFlat::CScaleFlat;
+};
+
+// Between two 8-bit channels.
+class CScaleImageCH final : public CScaleFlat<TChannel, CScaleImage8> {
+public:
+    using CScaleFlat::CScaleFlat;
 };
 
 // Between two tiled 32-bit images. The source is read without allocating (a block without

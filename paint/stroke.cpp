@@ -91,25 +91,6 @@ TStroke::TStroke() = default;
 
 // ---- setters ----
 
-bool TStroke::setFlagged(float& field, float value)
-{
-    if (field == value)
-        return false;
-    field = value;
-    changed = 1;
-    return true;
-}
-
-bool TStroke::setFlag(uint8_t& field, bool value)
-{
-    const uint8_t v = value ? 1 : 0;
-    if (field == v)
-        return false;
-    field = v;
-    changed = 1;
-    return true;
-}
-
 bool TStroke::setOpacity(float value)
 {
     if (!std::isfinite(value))
@@ -189,33 +170,17 @@ bool TStroke::setSpacing(float value)
 
 bool TStroke::setKind(int32_t value)
 {
-    if (value < 0 || value >= kBrushKindCount)
-        return false;
-    if (kind == value)
-        return false;
-    kind = static_cast<uint8_t>(value);
-    changed = 1;
-    return true;
+    return value >= 0 && value < kBrushKindCount && setFlagged(kind, uint8_t(value));
 }
 
 bool TStroke::setColor(uint32_t rgb)
 {
-    rgb &= 0xFFFFFFu;
-    if (color == rgb)
-        return false;
-    color = rgb;
-    changed = 1;
-    return true;
+    return setFlagged(color, rgb & 0xFFFFFFu);
 }
 
 bool TStroke::setSecondColor(uint32_t rgb)
 {
-    rgb &= 0xFFFFFFu;
-    if (secondColor == rgb)
-        return false;
-    secondColor = rgb;
-    changed = 1;
-    return true;
+    return setFlagged(secondColor, rgb & 0xFFFFFFu);
 }
 
 bool TStroke::setIfSize(bool value) { return setFlag(ifSize, value); }

@@ -243,8 +243,17 @@ public:
 private:
     void start(const TStrokeSource& source, float px, float py, float x, float y, float pressure);
     void takeTip(const TStrokeSource& source, float cx, float cy);
-    bool setFlagged(float& field, float value);
-    bool setFlag(uint8_t& field, bool value);
+    // Stores the value and marks the settings changed when it differs; true then.
+    template <typename T>
+    bool setFlagged(T& field, T value)
+    {
+        if (field == value)
+            return false;
+        field = value;
+        changed = 1;
+        return true;
+    }
+    bool setFlag(uint8_t& field, bool value) { return setFlagged<uint8_t>(field, value ? 1 : 0); }
     void reselect()
     {
         if (reselectRoutines)
