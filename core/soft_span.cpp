@@ -1,21 +1,21 @@
 // Soft spans on 8-bit channels (0 = empty, 255 = full); see soft_span.h.
 #include "core/soft_span.h"
 
-#include <algorithm>
-#include <cmath>
-#include <utility>
-
 namespace qm {
 
 namespace {
 
-constexpr float kCoordinateLimit = 16777216.0f;
+using namespace spanDetail;
 
-struct TSpanPlan {
-    int32_t first = 0, last = 0; // pixels to visit, inclusive, clipped to 0 .. size − 1
-    int64_t centre = 0, half = 0;
-    uint32_t full = 0; // Trunc(value × opacity)
-};
+void put(uint8_t& pixel, int32_t v, bool maxMode)
+{
+    if (v < 0) return;
+    if (!maxMode || v > pixel) pixel = uint8_t(v);
+}
+
+} // namespace
+
+namespace spanDetail {
 
 bool planSpan(float start, float end, uint8_t value, float opacity, int32_t size, TSpanPlan& plan)
 {
@@ -36,26 +36,7 @@ bool planSpan(float start, float end, uint8_t value, float opacity, int32_t size
     return true;
 }
 
-// The value pixel p gets, or -1 when none of it lies inside the span.
-int32_t spanValue(const TSpanPlan& plan, int64_t p)
-{
-    const int64_t q = 64 * p;
-    if (std::llabs(q - plan.centre) < plan.half - 64) return int32_t(plan.full);
-    // Sub-positions q .. q + 63 inside [centre − half, centre + half).
-    const int64_t lo = std::max(q, plan.centre - plan.half);
-    const int64_t hi = std::min(q + 64, plan.centre + plan.half);
-    const int64_t count = hi - lo;
-    if (count <= 0) return -1;
-    return int32_t(plan.full * uint32_t(count) / 64);
-}
-
-void put(uint8_t& pixel, int32_t v, bool maxMode)
-{
-    if (v < 0) return;
-    if (!maxMode || v > pixel) pixel = uint8_t(v);
-}
-
-} // namespace
+} // namespace spanDetail
 
 void softSpanH(TChannel& image, int32_t y, float start, float end, uint8_t value, bool maxMode,
                float opacity)

@@ -14,9 +14,57 @@
 
 #include "core/dib_core.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <utility>
 
 namespace qm {
+
+namespace spanDetail {
+
+constexpr float kCoordinateLimit = 16777216.0f;
+
+struct TSpanPlan {
+    int32_t first = 0, last = 0; // pixels to visit, inclusive, clipped to 0 .. size − 1
+    int64_t centre = 0, half = 0;
+    uint32_t full = 0; // Trunc(value × opacity)
+};
+
+// False when nothing can be drawn in 0 .. size − 1.
+bool planSpan(float start, float end, uint8_t value, float opacity, int32_t size, TSpanPlan& plan);
+
+// The value pixel p gets, or -1 when none of it lies inside the span.
+inline int32_t spanValue(const TSpanPlan& plan, int64_t p)
+{
+    const int64_t q = 64 * p;
+    if (std::llabs(q - plan.centre) < plan.half - 64) return int32_t(plan.full);
+    // Sub-positions q .. q + 63 inside [centre − half, centre + half).
+    const int64_t lo = std::max(q, plan.centre - plan.half);
+    const int64_t hi = std::min(q + 64, plan.centre + plan.half);
+    const int64_t count = hi - lo;
+    if (count <= 0) return -1;
+    return int32_t(plan.full * uint32_t(count) / 64);
+}
+
+} // namespace spanDetail
+
+// The span from start to end over positions 0 .. size − 1, each covered position p handed to
+// write(p, value) with its value (the rule above, before any max test).
+template <typename Writer>
+void softSpanWith(int32_t size, float start, float end, uint8_t value, float opacity,
+                  Writer&& write)
+{
+    spanDetail::TSpanPlan plan;
+    if (!spanDetail::planSpan(start, end, value, opacity, size, plan))
+        return;
+    for (int32_t p = plan.first; p <= plan.last; ++p) {
+        const int32_t v = spanDetail::spanValue(plan, p);
+        if (v >= 0)
+            write(p, uint32_t(v));
+    }
+}
 
 // A span along row y, from x = start to x = end.
 void softSpanH(TChannel& image, int32_t y, float start, float end, uint8_t value, bool maxMode,

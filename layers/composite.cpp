@@ -165,19 +165,54 @@ bool CompositeLayerLegacy(const CLayerData& layer, TMTC& picture, TBox box, TPoi
     return true;
 }
 
-bool CompositeStrokeLayer(TMTC& picture, const CBlockVMTC& working, TPoint at, TPattern pattern,
+void compositeFlat(const TMTC& image, const TCompositeStyle& style, TMTC& picture, TBox box,
+                   TPoint at)
+{
+    if (style.opacity == 0 || !modeInfo(style.mode) || !image.IsValid() || !picture.IsValid())
+        return;
+    if (!clipCopy(image.width(), image.height(), picture.width(), picture.height(), at, box))
+        return;
+    if (style.blendNoise) {
+        CLayerRandom random = style.random;
+        withMode(style.mode, [&]<BlendMode M>() {
+            for (int32_t y = 0; y < box.height; ++y)
+                compositeRowNoise<M>(picture.row(at.y + y) + at.x, image.row(box.y + y) + box.x,
+                                     box.width, style.opacity, style.blendAmount, random);
+        });
+        return;
+    }
+    compositeRectOf(style.mode)(picture.row(at.y) + at.x, picture.RowStep(),
+                                image.row(box.y) + box.x, image.RowStep(), box.width, box.height,
+                                style.opacity);
+}
+
+void compositeFlatLegacy(const TMTC& image, uint32_t mode, uint32_t opacity, TMTC& picture,
+                         TBox box, TPoint at)
+{
+    if (!image.IsValid() || !picture.IsValid() ||
+        !clipCopy(image.width(), image.height(), picture.width(), picture.height(), at, box))
+        return;
+    for (int32_t y = 0; y < box.height; ++y) {
+        uint32_t* d = picture.row(at.y + y) + at.x;
+        const uint32_t* s = image.row(box.y + y) + box.x;
+        for (int32_t i = 0; i < box.width; ++i)
+            d[i] = legacyPixel(mode, d[i], s[i], opacity);
+    }
+}
+
+bool CompositeStrokeLayer(TMTC& picture, const TMTC& working, TPoint at, TPattern pattern,
                           const CLayerData& layer, TBox box, Clock& clock)
 {
-    compositeImage(working, styleWithPattern(layer, pattern, clock), picture, box, at);
+    compositeFlat(working, styleWithPattern(layer, pattern, clock), picture, box, at);
     return true;
 }
 
-bool CompositeStrokeLayerLegacy(TMTC& picture, const CBlockVMTC& working, TPoint at,
+bool CompositeStrokeLayerLegacy(TMTC& picture, const TMTC& working, TPoint at,
                                 const CLayerData& layer, TBox box)
 {
     if ((layer.mode & 0x7F) > 3)
         return false;
-    compositeImageLegacy(working, layer.mode, layer.opacity, picture, box, at);
+    compositeFlatLegacy(working, layer.mode, layer.opacity, picture, box, at);
     return true;
 }
 

@@ -44,11 +44,19 @@ bool CompositeLayer(const CLayerData& layer, TMTC& picture, TBox box, TPoint at,
                     Clock& clock = systemClock());
 bool CompositeLayerLegacy(const CLayerData& layer, TMTC& picture, TBox box, TPoint at);
 
-// The current layer while a stroke is in progress: its working copy in the layer's style.
-bool CompositeStrokeLayer(TMTC& picture, const CBlockVMTC& working, TPoint at, TPattern pattern,
+// The same two engines for a flat image (a stroke's working copy), every pixel of the box
+// visited.
+void compositeFlat(const TMTC& image, const TCompositeStyle& style, TMTC& picture, TBox box,
+                   TPoint at);
+void compositeFlatLegacy(const TMTC& image, uint32_t mode, uint32_t opacity, TMTC& picture,
+                         TBox box, TPoint at);
+
+// The current layer while a stroke is in progress: its flat working copy (in the layer
+// image's coordinates) in the layer's style.
+bool CompositeStrokeLayer(TMTC& picture, const TMTC& working, TPoint at, TPattern pattern,
                           const CLayerData& layer, TBox box, Clock& clock = systemClock());
 // The legacy twin draws only modes 0-3.
-bool CompositeStrokeLayerLegacy(TMTC& picture, const CBlockVMTC& working, TPoint at,
+bool CompositeStrokeLayerLegacy(TMTC& picture, const TMTC& working, TPoint at,
                                 const CLayerData& layer, TBox box);
 
 // Composites the box of a layer's image into another tiled image at `at` with the layer's

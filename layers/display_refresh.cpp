@@ -5,6 +5,21 @@
 
 namespace qm {
 
+namespace {
+
+// Clips a box of an image to its size, moving the matching picture point along.
+bool clipToImage(TBox& box, TPoint& at, int32_t width, int32_t height)
+{
+    const TBox before = box;
+    if (!clipBoxToSize(box, width, height))
+        return false;
+    at.x += box.x - before.x;
+    at.y += box.y - before.y;
+    return true;
+}
+
+} // namespace
+
 void refreshDisplayBox(const CLayerMngr& layers, TMTC& display, TBox box, uint32_t paperColour,
                        TLayerEngine engine, const TStrokeView& stroke, Clock& clock)
 {
@@ -15,9 +30,12 @@ void refreshDisplayBox(const CLayerMngr& layers, TMTC& display, TBox box, uint32
         const CLayerData& layer = *layers.Get(i);
         if (!layer.visible || !layer.image())
             continue;
-        const TBox inLayer{box.x + layer.offsetX, box.y + layer.offsetY, box.width, box.height};
-        const TPoint at{box.x, box.y};
+        TBox inLayer{box.x + layer.offsetX, box.y + layer.offsetY, box.width, box.height};
+        TPoint at{box.x, box.y};
         const bool fromWorkingCopy = i == stroke.layerIndex && stroke.working;
+        // The working copy may be larger than the layer's image: only the image's part counts.
+        if (fromWorkingCopy && !clipToImage(inLayer, at, layer.imageWidth(), layer.imageHeight()))
+            continue;
         if (engine == TLayerEngine::Legacy) {
             if (fromWorkingCopy)
                 CompositeStrokeLayerLegacy(display, *stroke.working, at, layer, inLayer);

@@ -13,7 +13,7 @@ enum class TLayerEngine { LayerAlpha, Legacy };
 // While a stroke is in progress the current layer is drawn from its working copy.
 struct TStrokeView {
     int32_t layerIndex = -1;
-    const CBlockVMTC* working = nullptr; // in the layer image's coordinates
+    const TMTC* working = nullptr; // flat, in the layer image's coordinates
 };
 
 // Fills the box (paper coordinates) of the display with the paper colour (colour bytes

@@ -315,7 +315,7 @@ bool CUndoMngrEx::applyStructure(bool undo, CUndoData& record, int32_t& layerInd
             const int32_t sign = undo ? -1 : 1;
             paper_->shiftView(sign * record.p3, sign * record.p4);
         }
-        layers_ = &paper_->layers();
+        layers_ = &paper_->layerList();
         layerIndex = layers_->current();
         return true;
     }

@@ -42,7 +42,7 @@ public:
     // the new list. The same for the mask list.
     virtual std::unique_ptr<CLayerMngr> swapLayerList(std::unique_ptr<CLayerMngr> layers) = 0;
     virtual std::unique_ptr<UndoMaskList> swapMaskList(std::unique_ptr<UndoMaskList> masks) = 0;
-    virtual CLayerMngr& layers() = 0;
+    virtual CLayerMngr& layerList() = 0;
     virtual TPoint paperSize() const = 0; // width, height
     virtual void setPaperSize(int32_t width, int32_t height) = 0;
     virtual void shiftView(int32_t dx, int32_t dy) = 0;

@@ -149,7 +149,8 @@ TEST(Composite, LegacyEngineIgnoresAlphaForMultiplyAndDrawsOthersAsNormal)
     TMTC viaLegacy = makePicture(32, 32);
     CompositeLayerLegacy(*screen, viaLegacy, viaLegacy.bounds(), {0, 0});
     EXPECT_EQ(viaLegacy.pixel(5, 5), 0xFF102030u);
-    EXPECT_FALSE(CompositeStrokeLayerLegacy(viaLegacy, *screen->image(), {0, 0}, *screen,
+    const TMTC working(32, 32);
+    EXPECT_FALSE(CompositeStrokeLayerLegacy(viaLegacy, working, {0, 0}, *screen,
                                             viaLegacy.bounds()));
 }
 
@@ -201,8 +202,8 @@ TEST(Composite, DisplayRefreshLaysVisibleLayersOverThePaper)
     EXPECT_EQ(display.pixel(20, 20), 0u); // outside the box: untouched
 
     // During a stroke the current layer is drawn from its working copy.
-    CBlockVMTC working(64, 64);
-    working.SetPixel(10, 10, 0xFFFF0000u);
+    TMTC working(64, 64);
+    working.row(10)[10] = 0xFFFF0000u;
     refreshDisplayBox(layers, display, TBox{8, 8, 4, 4}, 0xFFFFFFFFu, TLayerEngine::LayerAlpha,
                       {1, &working});
     EXPECT_EQ(display.pixel(10, 10) & 0x00FFFFFFu, 0x00800000u);

@@ -141,13 +141,13 @@ TEST(UndoStructure, VisibilityPaperTransformAndLayerLists)
     p.paper.setPaperSize(32, 32);
     p.paper.shiftView(-5, -7);
     ASSERT_TRUE(p.undo.RecordLayerList(kUndoCrop, std::move(old), 64, 48, -5, -7));
-    const auto after = stateOf(p.paper.layers());
+    const auto after = stateOf(p.paper.layerList());
     ASSERT_TRUE(p.step(true));
-    EXPECT_EQ(stateOf(p.paper.layers()), before);
+    EXPECT_EQ(stateOf(p.paper.layerList()), before);
     EXPECT_EQ(p.paper.paperSize(), (TPoint{64, 48}));
     EXPECT_EQ(p.paper.viewX, 0);
     ASSERT_TRUE(p.step(false));
-    EXPECT_EQ(stateOf(p.paper.layers()), after);
+    EXPECT_EQ(stateOf(p.paper.layerList()), after);
     EXPECT_EQ(p.paper.paperSize(), (TPoint{32, 32}));
     EXPECT_EQ(p.paper.viewY, -7);
 }

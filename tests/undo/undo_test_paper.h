@@ -120,7 +120,7 @@ public:
         std::swap(m, maskList);
         return m;
     }
-    CLayerMngr& layers() override { return *list; }
+    CLayerMngr& layerList() override { return *list; }
     TPoint paperSize() const override { return {width, height}; }
     void setPaperSize(int32_t w, int32_t h) override
     {

@@ -1,0 +1,296 @@
+// The paper: creation, size, engines, layers and the whole-layer edits.
+#include "paper/paper.h"
+
+#include "core/debug_output.h"
+#include "files/app_profile.h"
+#include "layers/blend_mode_table.h"
+#include "tone/grad_mngr.h"
+#include "undo/layer_history.h"
+#include "undo/undo_kinds.h"
+
+#include <algorithm>
+
+namespace qm {
+
+namespace {
+
+constexpr int32_t kInitialLayerCapacity = 24;
+constexpr uint8_t kCurrentFirstLayerMode = 3;
+constexpr uint8_t kLegacyFirstLayerMode = 0;
+
+} // namespace
+
+TPaper::TPaper(TDrawWindow& owner, const TPaperServices& services)
+    : paintRoutine(services.defaultRoutine), window(owner), services_(services)
+{
+    gradation = std::make_unique<CGradation>();
+    if (services_.gradations) {
+        gradationStops_ = services_.gradations->working();
+        const TGradOptions& o = services_.gradations->workingOptions();
+        gradation->SetOptions(o.type, o.map, o.count, o.repeat);
+    }
+    gradation->setStops(&gradationStops_);
+    displayImage.Resize(1, 1);
+    displayWork.Resize(1, 1);
+    previewImage.Resize(1, 1);
+
+    layers = std::make_unique<CLayerMngr>(&messages(), clock());
+    layers->Construct(kInitialLayerCapacity);
+    masks = std::make_unique<CMaskMngr>(0, 0, &messages());
+    if (isCurrentEngine())
+        makeUndoManager();
+    else
+        setPaintRoutine(TPaintRoutine::legacy);
+    if (services_.makeEvents)
+        eventMngr = services_.makeEvents(*this);
+    if (!eventMngr && services_.makeEvents)
+        debugOutput("failed to create eventMngr!");
+}
+
+TPaper::~TPaper()
+{
+    // A stroke in progress must not call back into a paper that is gone.
+    if (services_.liveStroke)
+        services_.liveStroke->reselectRoutines = nullptr;
+    window.stroke.reselectRoutines = nullptr;
+}
+
+int32_t TPaper::undoDepthSetting() const
+{
+    return services_.config ? services_.config->undoMax : TConfigSettings{}.undoMax;
+}
+
+void TPaper::makeUndoManager()
+{
+    const int32_t depth = undoDepthSetting();
+    undoMngr = std::make_unique<CUndoMngrEx>(this, CUndoMngrEx::kExtraRecords, depth, depth,
+                                             layers.get(), masks.get(), &messages());
+    layers->setLayerUndoFactory(nullptr);
+}
+
+// ---- life and set-up ----
+
+bool TPaper::initPaper(const std::string& newTitle, TFlowImage& flow, int32_t w, int32_t h,
+                       int32_t extra)
+{
+    TWaitCursor wait(window);
+    title = newTitle;
+    setPaperSize(flow, w, h);
+    const uint8_t mode = isCurrentEngine() ? kCurrentFirstLayerMode : kLegacyFirstLayerMode;
+    const int32_t index = layers->AddLayer(w, h, true, 255, mode, !isCurrentEngine());
+    if (index < 0)
+        return false;
+    layers->Get(index)->visible = 1;
+    setCurrentLayer(flow, index);
+    clearLayer(flow, index, false);
+    gradation->SetLine({0, 0}, {w << 16, 0});
+    newPaperExtra = extra;
+    if (recording()) {
+        eventMngr->recordNewPaper(w, h, extra);
+        eventMngr->takeStartState();
+    }
+    initialised = 1;
+    invalidate(true);
+    return true;
+}
+
+void TPaper::setPaperSize(TFlowImage& flow, int32_t w, int32_t h)
+{
+    setPaperSize(w, h);
+    flow.paperWidth = w;
+    flow.paperHeight = h;
+}
+
+void TPaper::setPaperSize(int32_t w, int32_t h)
+{
+    width = std::max(w, 0);
+    height = std::max(h, 0);
+    layers->SetPaperSize(width, height);
+    masks->setPaperSize(width, height);
+    if (selectMng)
+        selectMng->resize(width, height);
+    else
+        selectMng = std::make_unique<TSelectMng>(width, height);
+    displayImage.Resize(std::max(width, 1), std::max(height, 1));
+    displayWork.Resize(std::max(width, 1), std::max(height, 1));
+    // The navigator's copy fits a 160-pixel square.
+    const int32_t side = 160, longer = std::max({width, height, 1});
+    previewImage.Resize(std::max(1, width * side / longer), std::max(1, height * side / longer));
+}
+
+void TPaper::setPaintRoutine(TPaintRoutine routine)
+{
+    paintRoutine = routine;
+    if (routine == TPaintRoutine::legacy) {
+        undoMngr.reset();
+        layers->setLayerUndoFactory([this] {
+            return std::make_unique<CLayerHistory>(kLayerUndoLimit, kLayerRedoLimit, &messages());
+        });
+    }
+}
+
+void TPaper::switchToCurrentEngine(TFlowImage& flow)
+{
+    paintRoutine = TPaintRoutine::current;
+    makeUndoManager();
+    selectMng.reset();
+    layers->FreeLayerUndos();
+    refreshAll(flow, currentLayerIndex(), false);
+}
+
+bool TPaper::setUndoDepth()
+{
+    if (!undoMngr)
+        return false;
+    const int32_t depth = undoDepthSetting();
+    if (eventMngr) {
+        const int32_t events = std::max(8, depth + 34);
+        if (!eventMngr->resizeHistory(events, events)) {
+            messages().showMessage(kUndoDepthFailed);
+            return false;
+        }
+    }
+    undoMngr->SetLimits(depth, depth);
+    return true;
+}
+
+// ---- layers ----
+
+void TPaper::setCurrentLayer(TFlowImage& flow, int32_t i)
+{
+    const int32_t now = layers->SetCurrent(i);
+    if (CLayerData* layer = layers->Get(now)) {
+        flow.take(*layer, now, width, height);
+        if (services_.liveStroke)
+            services_.liveStroke->setKeepAlpha(layer->protectAlpha != 0);
+    }
+    window.layersChanged();
+}
+
+bool TPaper::contentExtent(int32_t& w, int32_t& h) const
+{
+    w = h = 0;
+    for (int32_t i = 0; i < layers->Count(); ++i) {
+        w = std::max(w, layers->Get(i)->imageWidth());
+        h = std::max(h, layers->Get(i)->imageHeight());
+    }
+    return layers->Count() > 0;
+}
+
+// ---- whole-layer edits ----
+
+void TPaper::setPaperColor(uint32_t color, bool record)
+{
+    color &= 0xFFFFFFu;
+    if (record) {
+        if (recording())
+            eventMngr->recordPaperColor(color);
+        if (undoMngr)
+            undoMngr->RecordPaperColour(color);
+    }
+    paperColor = color;
+    updateAll();
+    setModified(true);
+}
+
+bool TPaper::deleteLayer(TFlowImage& flow, int32_t i, bool record)
+{
+    if (layers->Count() <= 1 || !layers->IsIndex(i))
+        return false;
+    if (record && recording())
+        eventMngr->recordLayerEvent(1, i);
+    std::unique_ptr<CLayerData> removed = layers->ExtractAndFix(i);
+    if (record && undoMngr)
+        undoMngr->RecordDeleted(i, std::move(removed)); // keeps the layer, or frees it
+    removed.reset();
+    setCurrentLayer(flow, layers->current());
+    updateAll();
+    setModified(true);
+    return true;
+}
+
+bool TPaper::clearLayer(TFlowImage& flow, int32_t i, bool record)
+{
+    CLayerData* layer = layers->Get(i);
+    if (!layer || !layer->image())
+        return false;
+    if (record) {
+        if (recording())
+            eventMngr->recordLayerEvent(2, i);
+        saveUndoRect(i, toRect(layer->image()->bounds()), kUndoClearLayer);
+    }
+    layer->image()->FillAll(neutralColour(layer->mode & 0x7F));
+    if (flow.holds(*layer, i))
+        flow.reload(*layer, layer->image()->bounds());
+    updateAll();
+    setModified(true);
+    return true;
+}
+
+bool TPaper::execLayerCommand(TFlowImage& flow, int32_t i, bool record, int32_t command)
+{
+    CLayerData* layer = layers->Get(i);
+    CBlockVMTC* image = layer ? layer->image() : nullptr;
+    bool done = false;
+    if (image) {
+        const TBox all = image->bounds();
+        switch (TLayerCommand(command)) {
+        case TLayerCommand::flipLeftRight: done = image->FlipHorizontal(all); break;
+        case TLayerCommand::flipTopBottom: done = image->FlipVertical(all); break;
+        case TLayerCommand::negate: done = image->Xor(all, 0x00FFFFFFu); break;
+        case TLayerCommand::halfTurn: done = image->Rotate180(all); break;
+        }
+    }
+    if (!done) {
+        messages().showMessage(kLayerCommandFailed);
+        return false;
+    }
+    if (record) {
+        // Applied first, then saved: these commands undo themselves.
+        static constexpr int32_t eventOf[] = {32, 33, 35, 34};
+        if (recording())
+            eventMngr->recordLayerEvent(eventOf[command - 7], i);
+        saveUndoRect(i, toRect(image->bounds()), command);
+    }
+    setModified(true);
+    updateAll();
+    strokeDone(toRect(image->bounds()));
+    if (flow.holds(*layer, i))
+        flow.reload(*layer, image->bounds());
+    return true;
+}
+
+// ---- UndoPaper ----
+
+void TPaper::setPaperColour(uint32_t colour)
+{
+    paperColor = colour & 0xFFFFFFu;
+}
+
+void TPaper::toggleTransform(int32_t /*operation*/)
+{
+    // No whole-paper transform records exist yet; the paper commands that make them will
+    // apply themselves here.
+}
+
+std::unique_ptr<CLayerMngr> TPaper::swapLayerList(std::unique_ptr<CLayerMngr> list)
+{
+    if (!list)
+        return nullptr;
+    std::swap(layers, list);
+    return list;
+}
+
+std::unique_ptr<UndoMaskList> TPaper::swapMaskList(std::unique_ptr<UndoMaskList> list)
+{
+    // No operation records a whole mask list yet; hand the list back untouched.
+    return list;
+}
+
+void TPaper::shiftView(int32_t dx, int32_t dy)
+{
+    scrollX += dx;
+    scrollY += dy;
+}
+
+} // namespace qm

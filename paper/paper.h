@@ -1,0 +1,219 @@
+// The document. Every change to the picture goes through its paper: it records the edit with
+// the event recorder, saves what undo needs, changes the layers and refreshes what the window
+// shows. Live input (record set) and replay (record clear) call the same operations.
+//
+// Coordinates are paper pixels unless stated; layer images may be larger than the paper and
+// sit at their offset (paper point + offset = image point).
+#pragma once
+
+#include "core/clock.h"
+#include "core/dib_core.h"
+#include "core/scale_image.h"
+#include "layers/layer_mngr.h"
+#include "paint/brush.h"
+#include "paint/stroke.h"
+#include "paper/draw_window.h"
+#include "paper/flow_image.h"
+#include "paper/paper_events.h"
+#include "select/mask_mngr.h"
+#include "select/select_mng.h"
+#include "tone/color_slot_group.h"
+#include "tone/gradation.h"
+#include "undo/undo_mngr_ex.h"
+#include "undo/undo_targets.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace qm {
+
+class CGradMngr;
+class CPatMngrBase;
+struct TConfigSettings;
+class TPaper;
+
+// The paper's painting engine: the current one, or the version 1.1 one while such a recording
+// plays back (no undo manager then; each layer keeps its own history).
+enum class TPaintRoutine : uint8_t { current, legacy };
+
+// What the program lends a paper: all borrowed, any may be null.
+struct TPaperServices {
+    TStroke* liveStroke = nullptr;              // the main window's stroke, edited by the pen window
+    const CPatMngrBase* tones = nullptr;        // the screentone list
+    const CGradMngr* gradations = nullptr;      // the gradation window's current entry
+    const TConfigSettings* config = nullptr;    // undo depth and grid spacing
+    Clock* clock = nullptr;                     // seeds the blend option of the display
+    TPaintRoutine defaultRoutine = TPaintRoutine::current;
+    // Makes the paper's event recorder; without it the paper records nothing.
+    std::function<std::unique_ptr<PaperEvents>(TPaper&)> makeEvents;
+};
+
+// Texts the paper shows.
+inline constexpr const char* kUndoEventFailed = "failed to undo event!";
+inline constexpr const char* kRedoEventFailed = "failed to redo event!";
+inline constexpr const char* kEventStateRepaired = "ｲﾍﾞﾝﾄ状態の問題を修正しました!";
+inline constexpr const char* kEventRecordProblem = "ｲﾍﾞﾝﾄ記録に問題が検出されました!";
+inline constexpr const char* kLayerCommandFailed = "Failed to execute layer command!";
+inline constexpr const char* kNotImplemented = "not implemented!";
+inline constexpr const char* kUndoDepthFailed = "ｱﾝﾄﾞｩ回数の変更に失敗しました!";
+
+// Layer commands of execLayerCommand.
+enum class TLayerCommand : int32_t { flipLeftRight = 7, flipTopBottom = 8, negate = 9, halfTurn = 10 };
+
+class TPaper final : public UndoPaper {
+public:
+    static constexpr int32_t kMinZoomLevel = -8;
+    static constexpr int32_t kMaxZoomLevel = 9;
+    static constexpr uint32_t kGridColor = 0xD0D0D0;
+
+    // create: the paper with its managers. A manager that cannot be made stays null (the
+    // debugger output says so) and the paper works without it.
+    TPaper(TDrawWindow& window, const TPaperServices& services);
+    ~TPaper() override;
+    TPaper(const TPaper&) = delete;
+    TPaper& operator=(const TPaper&) = delete;
+
+    // ---- life and set-up ----
+    // A new paper: title, size, the first layer cleared, the new-paper event.
+    bool initPaper(const std::string& title, TFlowImage& flow, int32_t width, int32_t height,
+                   int32_t extra = 0);
+    void setPaperSize(TFlowImage& flow, int32_t width, int32_t height);
+    void setPaintRoutine(TPaintRoutine routine);
+    bool isCurrentEngine() const { return paintRoutine == TPaintRoutine::current; }
+    void switchToCurrentEngine(TFlowImage& flow);
+    bool setUndoDepth();
+
+    // ---- layers ----
+    int32_t currentLayerIndex() const { return layers->current(); }
+    int32_t topLayerIndex() const { return layers->Count() - 1; }
+    int32_t layerCount() const { return layers->Count(); }
+    CLayerData* layer(int32_t i) { return layers->Get(i); }
+    CLayerData* currentLayer() { return layers->Get(layers->current()); }
+    void setCurrentLayer(TFlowImage& flow, int32_t i);
+    bool contentExtent(int32_t& width, int32_t& height) const;
+
+    // ---- strokes ----
+    TStroke& currentStroke();
+    void beginStroke(TFlowImage& flow, TStroke& stroke, bool record, float x, float y,
+                     float pressure);
+    void beginStrokeCompat(TFlowImage& flow, TStroke& stroke, bool record, float x, float y,
+                           float pressure);
+    bool continueStroke(TFlowImage& flow, TStroke& stroke, bool record, ViewSink* view, float x,
+                        float y, float pressure);
+    // rect: the stroke's rectangle in the layer's image.
+    void endStroke(TFlowImage& flow, TStroke& stroke, bool record, TRect& rect, ViewSink* view);
+    void lineStroke(TFlowImage& flow, TStroke& stroke, float x0, float y0, float x1, float y1,
+                    ViewSink* view);
+    // After a stroke: the layer's thumbnail and the navigator.
+    void strokeDone(const TRect& rect);
+
+    // ---- undo ----
+    bool canUndo(int32_t layerIndex) const;
+    bool canRedo(int32_t layerIndex) const;
+    bool undo(TFlowImage& flow, int32_t& layerIndex, TRect& rect);
+    bool redo(TFlowImage& flow, int32_t& layerIndex, TRect& rect);
+    void clearUndo();
+    // rect is in the layer's image.
+    void saveUndoRect(int32_t layerIndex, const TRect& rect, int kind);
+
+    // ---- edits ----
+    void setPaperColor(uint32_t color, bool record);
+    bool deleteLayer(TFlowImage& flow, int32_t i, bool record);
+    bool clearLayer(TFlowImage& flow, int32_t i, bool record);
+    bool execLayerCommand(TFlowImage& flow, int32_t i, bool record, int32_t command);
+
+    // ---- display ----
+    TPointF windowToPaper(int32_t clientWidth, int32_t clientHeight, float x, float y) const;
+    TPointF paperToWindow(int32_t clientWidth, int32_t clientHeight, float x, float y) const;
+    TPoint paperToWindowInt(int32_t clientWidth, int32_t clientHeight, float x, float y) const;
+    // Composes the stroke (when one is in progress), recomposites the rectangle and shows it.
+    void updateRect(TFlowImage& flow, ViewSink* view, const TRect& rect, const TStroke* stroke);
+    // Reloads the flow image from the layer and rebuilds the whole display.
+    void refreshAll(TFlowImage& flow, int32_t layerIndex, bool resetSize);
+    // Shows a rectangle of the display (clamped to the paper); nothing without a view.
+    void blitRect(ViewSink* view, const TRect& rect);
+    // Whether the window may copy the display straight (no rotation, no shrinking zoom; with
+    // the anti-aliased view only the exact-pixel zooms).
+    bool plainCopy() const;
+    void invalidate(bool erase) { window.invalidate(erase); }
+    static float zoomScaleOf(int32_t level);
+    static bool isExactZoom(int32_t level);
+    float zoomScale() const { return zoomScaleOf(zoomLevel); }
+    bool canZoomIn() const { return zoomLevel < kMaxZoomLevel; }
+    bool canZoomOut() const { return zoomLevel >= kMinZoomLevel + 1; }
+    void setRotationDegrees(float degrees);
+    void setRotationRadians(float radians);
+    void setGrid(bool shown, int32_t x, int32_t y, bool redraw);
+    std::string buildTitle() const;
+    void setModified(bool flag) { window.modified = flag; }
+
+    // ---- UndoPaper ----
+    uint32_t paperColour() const override { return paperColor; }
+    void setPaperColour(uint32_t colour) override;
+    void toggleTransform(int32_t operation) override;
+    std::unique_ptr<CLayerMngr> swapLayerList(std::unique_ptr<CLayerMngr> list) override;
+    std::unique_ptr<UndoMaskList> swapMaskList(std::unique_ptr<UndoMaskList> list) override;
+    CLayerMngr& layerList() override { return *layers; }
+    TPoint paperSize() const override { return {width, height}; }
+    void setPaperSize(int32_t w, int32_t h) override;
+    void shiftView(int32_t dx, int32_t dy) override;
+
+    // ---- fields ----
+    std::string title;
+    TPaintRoutine paintRoutine = TPaintRoutine::current;
+    TDrawWindow& window;
+    uint32_t paperColor = 0xFFFFFF; // 0x00RRGGBB
+    int32_t dpi = 0;
+    int32_t width = 0, height = 0;
+    uint8_t selectionShown = 0;
+    uint8_t selectionActive = 0;
+    uint8_t eventOutputOff = 0;
+    uint8_t locked = 0;
+    uint8_t initialised = 0;
+    uint8_t gridShown = 0;
+    int32_t gridX = 25, gridY = 25;
+    std::unique_ptr<CGradation> gradation;
+    int32_t viewOriginX = 0, viewOriginY = 0;
+    int32_t scrollX = 0, scrollY = 0;
+    int32_t zoomLevel = 0;
+    float rotation = 0.0f;
+    float rotCenterX = 0.0f, rotCenterY = 0.0f;
+    float rotationDeg = 0.0f;
+    float rotSin = 0.0f, rotCos = 1.0f;
+    TTC displayImage;
+    TTC displayWork;
+    TMTC previewImage;
+    std::unique_ptr<CLayerMngr> layers;
+    std::unique_ptr<CMaskMngr> masks;
+    std::unique_ptr<TSelectMng> selectMng;
+    std::unique_ptr<CUndoMngrEx> undoMngr;
+    std::unique_ptr<PaperEvents> eventMngr;
+    uint8_t stepAxis = 1;
+    int32_t lastStepAxis = -1;
+    float lastDabX = 0.0f, lastDabY = 0.0f;
+    int32_t newPaperExtra = 0; // passed on to the new-paper event
+
+private:
+    MessageSink& messages() { return window.messages(); }
+    Clock& clock() { return services_.clock ? *services_.clock : systemClock(); }
+    bool recording() const { return eventMngr && eventMngr->isRecording(); }
+    int32_t undoDepthSetting() const;
+    void makeUndoManager();
+    void startStroke(TFlowImage& flow, TStroke& stroke, bool record, float x, float y,
+                     float pressure, bool compat);
+    void paintSegment(TFlowImage& flow, TStroke& stroke, bool legacyWalk);
+    void reselectRoutines(TFlowImage& flow, const TStroke& stroke);
+    // The whole layer recomposited and shown; the flow image reloaded from it.
+    // The whole display recomposited from the layers and shown in the window's view.
+    void updateAll();
+    void applyRefreshWord(TFlowImage& flow, int32_t layerIndex, TRect rect, uint16_t word);
+    bool stepLegacyUndo(bool undo, int32_t& layerIndex, TRect& rect);
+    void drawGrid(TBox box);
+
+    TPaperServices services_;
+    CColorSlotGroup gradationStops_; // the gradation's stops, copied at creation
+    TBrushCanvas canvas_;
+};
+
+} // namespace qm

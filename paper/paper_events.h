@@ -1,0 +1,38 @@
+// The event recorder of a paper, as the paper drives it. Every recording edit tells it what
+// happened before the edit saves its undo record; undo and redo keep both histories in step.
+#pragma once
+
+#include <cstdint>
+
+namespace qm {
+
+class TStroke;
+
+class PaperEvents {
+public:
+    virtual ~PaperEvents() = default;
+
+    virtual bool isRecording() const = 0;
+    // The stroke a recording of the current format is replayed with.
+    virtual TStroke* replayStroke() = 0;
+
+    virtual void recordNewPaper(int32_t width, int32_t height, int32_t extra) = 0;
+    // The state the recording starts from (after a new paper).
+    virtual void takeStartState() = 0;
+    virtual void recordStrokeBegin(float x, float y, float pressure) = 0;
+    virtual void recordStrokePoint(float x, float y, float pressure) = 0;
+    virtual void recordStrokeEnd() = 0;
+    virtual void recordPaperColor(uint32_t color) = 0;
+    // A layer event (1 delete, 2 clear, 32 … 35 the layer commands) for a layer index.
+    virtual void recordLayerEvent(int32_t code, int32_t layer) = 0;
+
+    virtual int32_t undoCount() const = 0;
+    virtual int32_t redoCount() const = 0;
+    virtual bool recordUndo() = 0;
+    virtual bool recordRedo() = 0;
+    virtual void clearUndo() = 0;
+    // Both histories of the recorder; false when it could not resize them.
+    virtual bool resizeHistory(int32_t undoDepth, int32_t redoDepth) = 0;
+};
+
+} // namespace qm

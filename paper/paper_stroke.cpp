@@ -1,0 +1,182 @@
+// Strokes on the paper: dabs go into the flow image while the stroke runs, and only its end
+// saves undo and writes the touched rectangle into the layer.
+#include "paper/paper.h"
+
+#include "core/image_ops.h"
+#include "core/image_scale.h"
+#include "layers/blend_mode_table.h"
+#include "undo/undo_kinds.h"
+
+namespace qm {
+
+namespace {
+
+TRect moved(TRect r, int32_t dx, int32_t dy)
+{
+    return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+}
+
+} // namespace
+
+TStroke& TPaper::currentStroke()
+{
+    switch (window.playback) {
+    case TPlayback::current:
+        if (eventMngr && eventMngr->replayStroke())
+            return *eventMngr->replayStroke();
+        break;
+    case TPlayback::legacy: return window.stroke;
+    case TPlayback::none: break;
+    }
+    return services_.liveStroke ? *services_.liveStroke : window.stroke;
+}
+
+void TPaper::beginStroke(TFlowImage& flow, TStroke& stroke, bool record, float x, float y,
+                         float pressure)
+{
+    startStroke(flow, stroke, record, x, y, pressure, false);
+}
+
+void TPaper::beginStrokeCompat(TFlowImage& flow, TStroke& stroke, bool record, float x, float y,
+                               float pressure)
+{
+    startStroke(flow, stroke, record, x, y, pressure, true);
+}
+
+void TPaper::startStroke(TFlowImage& flow, TStroke& stroke, bool record, float x, float y,
+                         float pressure, bool compat)
+{
+    if (record && recording())
+        eventMngr->recordStrokeBegin(x, y, pressure);
+    const int32_t index = layers->current();
+    CLayerData* layer = layers->Get(index);
+    stroke.layerIndex = index;
+    stroke.setLegacyEngine(!isCurrentEngine());
+    if (layer && flow.take(*layer, index, width, height)) {
+        stroke.keepAlpha = layer->protectAlpha; // the layer decides; routines follow below
+        canvas_.work = &flow.work;
+        const TStrokeSource source =
+            canvas_.source(layer->offsetX, layer->offsetY, neutralColour(layer->mode & 0x7F));
+        if (compat)
+            stroke.startStrokeCompat(source, x, y, pressure);
+        else
+            stroke.startStroke(source, x, y, pressure);
+        reselectRoutines(flow, stroke);
+        prepareBrush(canvas_, stroke);
+        stroke.reselectRoutines = [this, &flow](TStroke& s) { reselectRoutines(flow, s); };
+    } else {
+        canvas_ = TBrushCanvas{}; // nothing to paint on: the dabs find no image
+        stroke.startStroke(TStrokeSource{}, x, y, pressure);
+    }
+    lastStepAxis = -1;
+    window.strokeInProgress = true;
+    window.pointCount = 0;
+}
+
+void TPaper::reselectRoutines(TFlowImage& flow, const TStroke& stroke)
+{
+    CLayerData* layer = layers->Get(stroke.layerIndex);
+    if (!layer)
+        return;
+    TPlotSources sources;
+    sources.selectionActive = selectionActive != 0;
+    sources.currentMask = masks->Mask(masks->CurrentIndex());
+    sources.tone = services_.tones;
+    sources.gradation = gradation.get();
+    sources.layerOffsetX = layer->offsetX;
+    sources.layerOffsetY = layer->offsetY;
+    sources.legacyEngine = !isCurrentEngine();
+    canvas_.work = &flow.work;
+    canvas_.coverage = &flow.coverage;
+    canvas_.layer = layer->image();
+    canvas_.plot = selectPixelRoutines(stroke, sources);
+    canvas_.neutral = neutralColour(layer->mode & 0x7F);
+    canvas_.legacy = !isCurrentEngine();
+}
+
+void TPaper::paintSegment(TFlowImage& flow, TStroke& stroke, bool legacyWalk)
+{
+    TWalkTrace trace;
+    trace.lastStepAxis = lastStepAxis;
+    trace.lastDabX = lastDabX;
+    trace.lastDabY = lastDabY;
+    if (legacyWalk) {
+        stroke.walkSegmentLegacy(trace, [&](const TDab& dab) {
+            canvas_.stepAxis = trace.stepAxis;
+            paintDabLegacy(canvas_, stroke, dab);
+        });
+    } else {
+        stroke.walkSegment(float(flow.layerOffsetX), float(flow.layerOffsetY), trace,
+                           [&](const TDab& dab) {
+                               canvas_.stepAxis = trace.stepAxis;
+                               paintDab(canvas_, stroke, dab);
+                           });
+    }
+    stepAxis = uint8_t(trace.stepAxis);
+    lastStepAxis = trace.lastStepAxis;
+    lastDabX = trace.lastDabX;
+    lastDabY = trace.lastDabY;
+}
+
+bool TPaper::continueStroke(TFlowImage& flow, TStroke& stroke, bool record, ViewSink* view,
+                            float x, float y, float pressure)
+{
+    if (record && recording())
+        eventMngr->recordStrokePoint(x, y, pressure);
+    ++window.pointCount;
+    stroke.addPoint(x, y, pressure);
+    paintSegment(flow, stroke, !isCurrentEngine());
+    updateRect(flow, view, stroke.segmentRect(), &stroke);
+    return true;
+}
+
+void TPaper::endStroke(TFlowImage& flow, TStroke& stroke, bool record, TRect& rect,
+                       ViewSink* /*view*/)
+{
+    rect = moved(stroke.strokeRect(), flow.layerOffsetX, flow.layerOffsetY);
+    if (record && recording())
+        eventMngr->recordStrokeEnd();
+    CLayerData* layer = layers->Get(stroke.layerIndex);
+    if (layer && layer->image() && flow.holds(*layer, stroke.layerIndex)) {
+        if (record)
+            saveUndoRect(stroke.layerIndex, rect, kUndoStroke);
+        TBox box = toBox(rect);
+        if (usesCoverage(stroke.kind))
+            composeStroke(canvas_, stroke, box);
+        if (clipBoxToSize(box, layer->imageWidth(), layer->imageHeight()))
+            layer->image()->ImportFrom(flow.work, {box.x, box.y}, 255, box);
+        TBox touched = toBox(rect);
+        if (usesCoverage(stroke.kind) &&
+            clipBoxToSize(touched, flow.coverage.width(), flow.coverage.height()))
+            fillRect(flow.coverage, touched, 0);
+        setModified(true);
+    }
+    stroke.reselectRoutines = nullptr;
+    window.strokeInProgress = false;
+}
+
+void TPaper::lineStroke(TFlowImage& flow, TStroke& stroke, float x0, float y0, float x1, float y1,
+                        ViewSink* view)
+{
+    if (!layers->IsIndex(stroke.layerIndex))
+        return;
+    beginStroke(flow, stroke, true, x1, y1, 1.0f);
+    stroke.setSegment(x0, y0, 1.0f, x1, y1, 1.0f);
+    paintSegment(flow, stroke, true);
+    updateRect(flow, view, stroke.strokeRect(), &stroke);
+    TRect rect;
+    endStroke(flow, stroke, true, rect, view);
+}
+
+void TPaper::strokeDone(const TRect& rect)
+{
+    if (window.playback == TPlayback::none) {
+        if (CLayerData* layer = currentLayer())
+            layer->UpdateThumbnail();
+        window.layersChanged();
+    }
+    downscaleBox(previewImage, displayImage, displayImage.bounds());
+    window.previewChanged(rect);
+}
+
+} // namespace qm

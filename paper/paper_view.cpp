@@ -1,0 +1,177 @@
+// What the window shows of the paper: the composited display, the grid, the zoom and rotation
+// of the view and the title.
+#include "paper/paper.h"
+
+#include "layers/display_refresh.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace qm {
+
+namespace {
+
+constexpr float kZoomScales[] = {0.06001f, 0.1f,  0.15f, 0.25f, 0.333f, 0.5f,
+                                 0.666f,   0.75f, 1.0f,  1.25f, 1.5f,   1.75f,
+                                 2.0f,     2.5f,  3.0f,  4.0f,  6.0f,   8.0f};
+constexpr bool kExactZoom[] = {false, false, false, false, false, false, false, false, true,
+                               false, false, false, true,  false, true,  true,  true,  true};
+constexpr float kPi = 3.14159265358979323846f;
+
+} // namespace
+
+float TPaper::zoomScaleOf(int32_t level)
+{
+    if (level < kMinZoomLevel || level > kMaxZoomLevel)
+        return 1.0f;
+    return kZoomScales[level - kMinZoomLevel];
+}
+
+bool TPaper::isExactZoom(int32_t level)
+{
+    return level >= kMinZoomLevel && level <= kMaxZoomLevel && kExactZoom[level - kMinZoomLevel];
+}
+
+bool TPaper::plainCopy() const
+{
+    if (rotation != 0.0f || zoomLevel < 0)
+        return false;
+    return !window.smoothZoom || isExactZoom(zoomLevel);
+}
+
+void TPaper::setRotationDegrees(float degrees)
+{
+    rotationDeg = degrees;
+    rotation = degrees * kPi / 180.0f;
+    rotSin = std::sin(rotation);
+    rotCos = std::cos(rotation);
+}
+
+void TPaper::setRotationRadians(float radians)
+{
+    rotation = radians;
+    rotationDeg = radians * 180.0f / kPi;
+    rotSin = std::sin(rotation);
+    rotCos = std::cos(rotation);
+}
+
+TPointF TPaper::windowToPaper(int32_t clientWidth, int32_t clientHeight, float x, float y) const
+{
+    const float scale = zoomScale();
+    if (rotation == 0.0f)
+        return {(x - float(viewOriginX)) / scale + float(scrollX),
+                (y - float(viewOriginY)) / scale + float(scrollY)};
+    const float cx = (x - float(clientWidth / 2)) / scale;
+    const float cy = (y - float(clientHeight / 2)) / scale;
+    return {rotCenterX + rotCos * cx - rotSin * cy, rotSin * cx + rotCenterY + rotCos * cy};
+}
+
+TPointF TPaper::paperToWindow(int32_t clientWidth, int32_t clientHeight, float x, float y) const
+{
+    const float scale = zoomScale();
+    if (rotation == 0.0f)
+        return {(x - float(scrollX)) * scale + float(viewOriginX),
+                (y - float(scrollY)) * scale + float(viewOriginY)};
+    // The rotation matrix is orthonormal: its inverse is its transpose.
+    const float dx = x - rotCenterX, dy = y - rotCenterY;
+    const float cx = rotCos * dx + rotSin * dy;
+    const float cy = rotCos * dy - rotSin * dx;
+    return {cx * scale + float(clientWidth / 2), cy * scale + float(clientHeight / 2)};
+}
+
+TPoint TPaper::paperToWindowInt(int32_t clientWidth, int32_t clientHeight, float x, float y) const
+{
+    const TPointF p = paperToWindow(clientWidth, clientHeight, x, y);
+    return {int32_t(std::lround(p.x + 0.01f)), int32_t(std::lround(p.y + 0.01f))};
+}
+
+void TPaper::setGrid(bool shown, int32_t x, int32_t y, bool redraw)
+{
+    gridShown = shown ? 1 : 0;
+    gridX = std::max(2, x);
+    gridY = std::max(2, y);
+    if (redraw) {
+        updateAll();
+        invalidate(false);
+    }
+}
+
+void TPaper::drawGrid(TBox box)
+{
+    if (!gridShown || !clipBoxToSize(box, displayImage.width(), displayImage.height()))
+        return;
+    auto put = [](uint32_t& p) { p = (p & 0xFF000000u) | kGridColor; };
+    for (int32_t y = box.y; y < box.y + box.height; ++y) {
+        uint32_t* row = displayImage.row(y);
+        if (y % gridY == 0) {
+            for (int32_t x = box.x; x < box.x + box.width; ++x)
+                put(row[x]);
+            continue;
+        }
+        for (int32_t x = box.x + (gridX - box.x % gridX) % gridX; x < box.x + box.width; x += gridX)
+            put(row[x]);
+    }
+}
+
+std::string TPaper::buildTitle() const
+{
+    const int percent = int(std::lround(zoomScale() * 100.0f));
+    const std::string text = (locked ? std::string("<LOCKED>") : std::string()) + " \"" + title +
+                             "\" w" + std::to_string(width) + " x h" + std::to_string(height) +
+                             " : " + std::to_string(percent) + "%";
+    return text;
+}
+
+void TPaper::updateRect(TFlowImage& flow, ViewSink* view, const TRect& rect, const TStroke* stroke)
+{
+    TStrokeView strokeView;
+    if (stroke && window.strokeInProgress && flow.layerIndex == stroke->layerIndex) {
+        const TBox inLayer{rect.left + flow.layerOffsetX, rect.top + flow.layerOffsetY,
+                           rect.width(), rect.height()};
+        composeStroke(canvas_, *stroke, inLayer);
+        strokeView = {flow.layerIndex, &flow.work};
+    }
+    TBox box = toBox(rect);
+    if (!clipBoxToSize(box, displayImage.width(), displayImage.height()))
+        return;
+    refreshDisplayBox(*layers, displayImage, box, paperColor,
+                      isCurrentEngine() ? TLayerEngine::LayerAlpha : TLayerEngine::Legacy,
+                      strokeView, clock());
+    drawGrid(box);
+    blitRect(view, toRect(box));
+}
+
+void TPaper::updateAll()
+{
+    const TBox box = displayImage.bounds();
+    refreshDisplayBox(*layers, displayImage, box, paperColor,
+                      isCurrentEngine() ? TLayerEngine::LayerAlpha : TLayerEngine::Legacy, {},
+                      clock());
+    drawGrid(box);
+    blitRect(window.view(), toRect(box));
+}
+
+void TPaper::refreshAll(TFlowImage& flow, int32_t layerIndex, bool resetSize)
+{
+    if (resetSize)
+        setPaperSize(flow, width, height);
+    flow.forget();
+    setCurrentLayer(flow, layers->IsIndex(layerIndex) ? layerIndex : layers->current());
+    updateAll();
+    invalidate(false);
+}
+
+void TPaper::blitRect(ViewSink* view, const TRect& rect)
+{
+    if (!view)
+        return;
+    TBox box = toBox(rect);
+    if (!clipBoxToSize(box, std::min(width, displayImage.width()),
+                       std::min(height, displayImage.height())))
+        return;
+    // The view maps paper positions to the window with the paper's zoom and rotation.
+    view->present(displayImage, box, {box.x, box.y});
+}
+
+} // namespace qm

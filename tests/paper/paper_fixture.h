@@ -1,0 +1,87 @@
+// A paper in a window that only records what it is asked, with a fixed clock.
+#pragma once
+
+#include "core/clock.h"
+#include "core/message_sink.h"
+#include "files/app_profile.h"
+#include "layers/display_refresh.h"
+#include "paper/paper.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace qm::test {
+
+class TestWindow : public TDrawWindow {
+public:
+    MessageSink& messages() override { return sink; }
+    void layersChanged() override { ++layerRedraws; }
+    CollectingMessageSink sink;
+    int layerRedraws = 0;
+};
+
+struct PaperFixture {
+    explicit PaperFixture(int32_t w = 96, int32_t h = 64,
+                          TPaintRoutine routine = TPaintRoutine::current)
+    {
+        config.undoMax = 30;
+        services.liveStroke = &stroke;
+        services.config = &config;
+        services.clock = &clock;
+        services.defaultRoutine = routine;
+        paper = std::make_unique<TPaper>(window, services);
+        flow.paper = paper.get();
+        paper->initPaper("test", flow, w, h);
+    }
+
+    // A stroke of the live pen through the points, pressure rising then falling.
+    void stroke_(std::initializer_list<TPointF> points, bool record = true)
+    {
+        TStroke& s = stroke;
+        const size_t n = points.size();
+        size_t i = 0;
+        for (const TPointF& p : points) {
+            const float pressure = n > 1 ? 0.3f + 0.7f * float(i) / float(n - 1) : 1.0f;
+            if (i == 0)
+                paper->beginStroke(flow, s, record, p.x, p.y, pressure);
+            else
+                paper->continueStroke(flow, s, record, nullptr, p.x, p.y, pressure);
+            ++i;
+        }
+        TRect rect;
+        paper->endStroke(flow, s, record, rect, nullptr);
+    }
+
+    // A fresh composite of every layer, as the display should show it.
+    TTC freshComposite()
+    {
+        TTC picture(paper->width, paper->height);
+        refreshDisplayBox(*paper->layers, picture, picture.bounds(), paper->paperColor,
+                          paper->isCurrentEngine() ? TLayerEngine::LayerAlpha
+                                                   : TLayerEngine::Legacy,
+                          {}, clock);
+        return picture;
+    }
+
+    TConfigSettings config;
+    FakeClock clock;
+    TStroke stroke;
+    TestWindow window;
+    TPaperServices services;
+    std::unique_ptr<TPaper> paper;
+    TFlowImage flow;
+};
+
+inline bool sameImage(const TMTC& a, const TMTC& b)
+{
+    if (a.width() != b.width() || a.height() != b.height())
+        return false;
+    for (int32_t y = 0; y < a.height(); ++y)
+        for (int32_t x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y))
+                return false;
+    return true;
+}
+
+} // namespace qm::test
