@@ -50,20 +50,38 @@ inline int32_t spanValue(const TSpanPlan& plan, int64_t p)
 
 } // namespace spanDetail
 
-// The span from start to end over positions 0 .. size − 1, each covered position p handed to
-// write(p, value) with its value (the rule above, before any max test).
-template <typename Writer>
-void softSpanWith(int32_t size, float start, float end, uint8_t value, float opacity,
-                  Writer&& write)
+// The span from start to end over positions 0 .. size − 1 by the rule above, before any max
+// test: write(p, value) gets each covered position near an end, writeRun(first, last, value)
+// the stretch between them that is wholly covered (positions first … last, all one value).
+template <typename Writer, typename RunWriter>
+void softSpanRuns(int32_t size, float start, float end, uint8_t value, float opacity,
+                  Writer&& write, RunWriter&& writeRun)
 {
-    spanDetail::TSpanPlan plan;
-    if (!spanDetail::planSpan(start, end, value, opacity, size, plan))
+    using namespace spanDetail;
+    TSpanPlan plan;
+    if (!planSpan(start, end, value, opacity, size, plan))
         return;
-    for (int32_t p = plan.first; p <= plan.last; ++p) {
-        const int32_t v = spanDetail::spanValue(plan, p);
+    // Wholly covered: C − L + 64 < 64p < C + L − 64.
+    auto floorDiv64 = [](int64_t v) { return v >= 0 ? v / 64 : -((-v + 63) / 64); };
+    const int64_t innerFirst = floorDiv64(plan.centre - plan.half + 64) + 1;
+    const int64_t innerLast = -floorDiv64(-(plan.centre + plan.half - 64)) - 1;
+    const int32_t runFirst = int32_t(std::max<int64_t>(innerFirst, plan.first));
+    const int32_t runLast = int32_t(std::min<int64_t>(innerLast, plan.last));
+    auto edge = [&](int32_t p) {
+        const int32_t v = spanValue(plan, p);
         if (v >= 0)
             write(p, uint32_t(v));
+    };
+    if (runFirst > runLast) {
+        for (int32_t p = plan.first; p <= plan.last; ++p)
+            edge(p);
+        return;
     }
+    for (int32_t p = plan.first; p < runFirst; ++p)
+        edge(p);
+    writeRun(runFirst, runLast, plan.full);
+    for (int32_t p = runLast + 1; p <= plan.last; ++p)
+        edge(p);
 }
 
 // A span along row y, from x = start to x = end.

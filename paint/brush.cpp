@@ -3,8 +3,10 @@
 
 #include "core/aa_disc.h"
 #include "core/colour_model.h"
+#include "paint/brush_rows.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -39,50 +41,157 @@ inline uint32_t profileAlpha(uint32_t profile, uint32_t dabAlpha)
     return uint32_t(((uint64_t(profile) * dabAlpha >> 16) * 32897u) >> 23);
 }
 
-// Calls fn(row, x, y, alpha) for every pixel of the work image inside the circle, alpha being
-// profile(distance) × dabAlpha; the distance is measured from the pixel's centre.
-template <typename Fn>
-void forEachProfiledPixel(TMTC& work, const TDab& dab, const TProfileTable& profile,
-                          uint32_t dabAlpha, Fn&& fn)
+// Calls rowFn(row, left, y, alpha, count) for every row of the work image the circle
+// touches: alpha[i] is profile(distance) × dabAlpha for the pixel at left + i (0 outside the
+// circle), the distance measured from the pixel's centre. The profile indices of a row are
+// found first, in one loop the compiler can vectorise.
+template <typename RowFn>
+void forEachProfiledRow(TBrushCanvas& c, const TDab& dab, int32_t profile, uint32_t dabAlpha,
+                        RowFn&& rowFn)
 {
+    TMTC& work = *c.work;
     TBox box;
     if (dabAlpha == 0 || !dabBox(work, dab.x, dab.y, dab.radius, box))
         return;
+    // Pressure moves the dab alpha slowly, so the scaled table is mostly reused.
+    const int32_t key = std::clamp(profile, 0, kAirProfileCount - 1) * 256 + int32_t(dabAlpha);
+    if (c.profileKey != key) {
+        const TProfileTable& table = airProfile(profile);
+        for (int32_t i = 0; i < kProfileSize; ++i)
+            c.profileBytes[size_t(i)] = uint8_t(profileAlpha(table[size_t(i)], dabAlpha));
+        c.profileKey = key;
+    }
+    const uint8_t* bytes = c.profileBytes.data();
     const float r2 = dab.radius * dab.radius;
     const float scale = float(kProfileSize - 1) / dab.radius;
+    thread_local std::vector<int32_t> indices;
+    thread_local std::vector<uint8_t> alphas;
+    indices.resize(size_t(box.width));
+    alphas.resize(size_t(box.width));
     for (int32_t y = box.y; y < box.y + box.height; ++y) {
         const float dy = float(y) + 0.5f - dab.y;
         const float dy2 = dy * dy;
         if (dy2 >= r2)
             continue;
-        uint32_t* row = work.row(y);
-        for (int32_t x = box.x; x < box.x + box.width; ++x) {
-            const float dx = float(x) + 0.5f - dab.x;
+        // A span that holds every pixel of the row inside the circle (the test below decides).
+        const float half = std::sqrt(r2 - dy2);
+        const int32_t left = std::max(box.x, int32_t(std::floor(dab.x - 0.5f - half)));
+        const int32_t right =
+            std::min(box.x + box.width, int32_t(std::ceil(dab.x - 0.5f + half)) + 1);
+        const int32_t count = right - left;
+        if (count <= 0)
+            continue;
+        int32_t* index = indices.data();
+        const float x0 = float(left) + 0.5f - dab.x;
+        for (int32_t i = 0; i < count; ++i) {
+            const float dx = x0 + float(i);
             const float d2 = dx * dx + dy2;
-            if (d2 >= r2)
-                continue;
-            const int32_t index = std::min(int32_t(std::sqrt(d2) * scale + 0.5f), kProfileSize - 1);
-            const uint32_t alpha = profileAlpha(profile[size_t(index)], dabAlpha);
-            if (alpha != 0)
-                fn(row[x], x, y, alpha);
+            const int32_t at = int32_t(std::sqrt(d2) * scale + 0.5f);
+            // Branch-free, so that the loop vectorises: −1 marks a pixel outside the circle.
+            index[i] = (at < kProfileSize ? at : kProfileSize - 1) | -int32_t(d2 >= r2);
         }
+        uint8_t* alpha = alphas.data();
+        for (int32_t i = 0; i < count; ++i)
+            alpha[i] = index[i] < 0 ? 0 : bytes[index[i]];
+        rowFn(work.row(y) + left, left, y, static_cast<const uint8_t*>(alpha), count);
     }
+}
+
+// The same pixel by pixel: fn(pixel, x, y, alpha) for the pixels with alpha above 0.
+template <typename Fn>
+void forEachProfiledPixel(TBrushCanvas& c, const TDab& dab, int32_t profile, uint32_t dabAlpha,
+                          Fn&& fn)
+{
+    forEachProfiledRow(c, dab, profile, dabAlpha,
+                       [&](uint32_t* row, int32_t left, int32_t y, const uint8_t* alpha,
+                           int32_t count) {
+                           for (int32_t i = 0; i < count; ++i)
+                               if (alpha[i] != 0)
+                                   fn(row[i], left + i, y, uint32_t(alpha[i]));
+                       });
 }
 
 // ---- pen ----
 
+// Notes the box a coverage dab may have touched (the soft span ends reach a pixel further).
+void markCoverage(TBrushCanvas& c, const TDab& dab)
+{
+    TBox box;
+    if (!dabBox(*c.coverage, dab.x, dab.y, dab.radius + 1.0f, box))
+        return;
+    if (c.uncomposed.width <= 0 || c.uncomposed.height <= 0) {
+        c.uncomposed = box;
+        return;
+    }
+    c.uncomposed = toBox(unionRect(toRect(c.uncomposed), toRect(box)));
+}
+
 void coverageSpanDisc(TBrushCanvas& c, const TDab& dab, uint32_t value, float opacity,
                       bool vertical)
 {
+    markCoverage(c, dab);
     TChannel& cov = *c.coverage;
+    auto one = [&](int32_t x, int32_t y, uint32_t v) { c.plot.coverage(cov.row(y)[x], x, y, v, 255); };
+    if (!c.plot.unweighted()) {
+        spanDisc(cov.width(), cov.height(), dab.x, dab.y, dab.radius, uint8_t(value), opacity,
+                 vertical, one, [&](int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t v) {
+                     for (int32_t y = y0; y <= y1; ++y)
+                         for (int32_t x = x0; x <= x1; ++x)
+                             one(x, y, v);
+                 });
+        return;
+    }
+    // Wholly covered stretches rise straight to their value. Vertical ones are gathered per
+    // column first and written row by row: walking down a column would step a whole row of
+    // the channel at a time and keep evicting its own cache lines.
+    thread_local std::vector<int32_t> firsts, lasts;
+    thread_local std::vector<uint8_t> values;
+    int32_t left = 0, count = 0, top = INT32_MAX, bottom = INT32_MIN;
+    if (vertical) {
+        TBox box;
+        if (!dabBox(cov, dab.x, dab.y, dab.radius + 1.0f, box))
+            return;
+        left = box.x;
+        count = box.width;
+        firsts.assign(size_t(count), INT32_MAX);
+        lasts.assign(size_t(count), INT32_MIN);
+        values.assign(size_t(count), 0);
+    }
     spanDisc(cov.width(), cov.height(), dab.x, dab.y, dab.radius, uint8_t(value), opacity,
-             vertical, [&](int32_t x, int32_t y, uint32_t v) {
-                 c.plot.coverage(cov.row(y)[x], x, y, v, 255);
+             vertical, one, [&](int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t v) {
+                 if (vertical) {
+                     const int32_t i = x0 - left;
+                     if (i < 0 || i >= count)
+                         return;
+                     firsts[size_t(i)] = y0;
+                     lasts[size_t(i)] = y1;
+                     values[size_t(i)] = uint8_t(v);
+                     top = std::min(top, y0);
+                     bottom = std::max(bottom, y1);
+                     return;
+                 }
+                 uint8_t* row = cov.row(y0);
+                 for (int32_t x = x0; x <= x1; ++x)
+                     row[x] = std::max(row[x], uint8_t(v));
              });
+    const int32_t* __restrict first = firsts.data();
+    const int32_t* __restrict last = lasts.data();
+    const uint8_t* __restrict v = values.data();
+    const int32_t columns = count, rowsFrom = top, rowsTo = bottom;
+    for (int32_t y = rowsFrom; y <= rowsTo; ++y) {
+        uint8_t* __restrict row = cov.row(y) + left;
+        for (int32_t i = 0; i < columns; ++i) {
+            // Branch-free so that it vectorises: outside its run a column offers 0.
+            const uint8_t inside = uint8_t(-int32_t((y >= first[i]) & (y <= last[i])));
+            const uint8_t put = v[i] & inside;
+            row[i] = row[i] > put ? row[i] : put;
+        }
+    }
 }
 
 void coverageDisc(TBrushCanvas& c, const TDab& dab, uint8_t value, float opacity)
 {
+    markCoverage(c, dab);
     TChannel& cov = *c.coverage;
     aaDisc8(cov, value, true, true, opacity, dab.radius, dab.x, dab.y,
             [&](int32_t x, int32_t y, uint32_t alpha, uint32_t v) {
@@ -274,7 +383,7 @@ void rubpenDab(TBrushCanvas& c, TStroke& s, const TDab& dab, uint32_t dabAlpha)
     const int32_t tipY = int32_t(std::lround(tip->centerY)) - tip->top;
     const uint32_t fill = s.fillValue & 0xFFFFFFu;
     const bool keepAlpha = c.plot.keepAlpha;
-    forEachProfiledPixel(*c.work, dab, airProfile(s.airMap), dabAlpha,
+    forEachProfiledPixel(c, dab, s.airMap, dabAlpha,
                          [&](uint32_t& p, int32_t x, int32_t y, uint32_t alpha) {
                              const uint32_t w = c.plot.weight(x, y, alpha);
                              if (w == 0)
@@ -288,9 +397,25 @@ void rubpenDab(TBrushCanvas& c, TStroke& s, const TDab& dab, uint32_t dabAlpha)
                          });
 }
 
+void airbrushDab(TBrushCanvas& c, const TStroke& s, const TDab& dab, uint32_t dabAlpha)
+{
+    const uint32_t colour = s.color;
+    if (c.plot.unweighted() && !c.plot.gradation && !c.plot.keepAlpha) {
+        // The common case without selection, tone or gradation: straight to the blend.
+        forEachProfiledRow(c, dab, s.airMap, dabAlpha,
+                           [&](uint32_t* row, int32_t, int32_t, const uint8_t* alpha,
+                               int32_t count) { blendOverRow(row, alpha, colour, count); });
+        return;
+    }
+    forEachProfiledPixel(c, dab, s.airMap, dabAlpha,
+                         [&](uint32_t& p, int32_t x, int32_t y, uint32_t alpha) {
+                             c.plot.plotColour(p, x, y, colour, alpha);
+                         });
+}
+
 void lightnessDab(TBrushCanvas& c, const TStroke& s, const TDab& dab, uint32_t dabAlpha)
 {
-    forEachProfiledPixel(*c.work, dab, airProfile(s.airMap), dabAlpha,
+    forEachProfiledPixel(c, dab, s.airMap, dabAlpha,
                          [&](uint32_t& p, int32_t x, int32_t y, uint32_t alpha) {
                              const uint32_t w = c.plot.weight(x, y, alpha);
                              if (w == 0)
@@ -341,12 +466,7 @@ void paintDab(TBrushCanvas& c, TStroke& s, const TDab& dab)
         break;
     case TBrushKind::eraser: eraserDab(c, s, dab, o * dab.alpha); break;
     case TBrushKind::blur2: break; // the coverage alone drives its compose step
-    case TBrushKind::airbrush:
-        forEachProfiledPixel(*c.work, dab, airProfile(s.airMap), byteOf(o * dab.alpha),
-                             [&](uint32_t& p, int32_t x, int32_t y, uint32_t alpha) {
-                                 c.plot.plotColour(p, x, y, s.color, alpha);
-                             });
-        break;
+    case TBrushKind::airbrush: airbrushDab(c, s, dab, byteOf(o * dab.alpha)); break;
     case TBrushKind::rubpen: rubpenDab(c, s, dab, byteOf(o * dab.alpha)); break;
     case TBrushKind::darken:
     case TBrushKind::lighten: lightnessDab(c, s, dab, byteOf(o * dab.alpha)); break;
@@ -384,11 +504,37 @@ void composeStroke(TBrushCanvas& c, const TStroke& s, TBox box)
     if (!clipBoxToSize(box, std::min(work.width(), c.layer->width()),
                        std::min(work.height(), c.layer->height())))
         return;
+    // Only what the dabs changed needs composing; the rest of the box already is.
+    const TBox pending = c.uncomposed;
+    if (!intersectBox(box, pending, box))
+        return;
+    if (box.x == pending.x && box.y == pending.y && box.width == pending.width &&
+        box.height == pending.height)
+        c.uncomposed = {};
     // Always from the layer's own pixels, so repeated composes never accumulate.
     c.layer->ExportTo(work, {box.x, box.y}, false, 255, box);
     const TChannel& cov = *c.coverage;
     if (s.kind == uint8_t(TBrushKind::pen)) {
         const uint32_t opacity = s.opacityByte();
+        if (!c.plot.gradation) {
+            // Whole rows: the weights first (Mul255 in 16-bit lanes), then the row blend.
+            thread_local std::vector<uint8_t> weights;
+            weights.resize(size_t(box.width));
+            const uint16_t o = uint16_t(opacity);
+            for (int32_t y = box.y; y < box.y + box.height; ++y) {
+                const uint8_t* cr = cov.row(y) + box.x;
+                for (int32_t i = 0; i < box.width; ++i) {
+                    const uint16_t m = uint16_t(cr[i] * o);
+                    weights[size_t(i)] = uint8_t(uint16_t(m + 1 + (m >> 8)) >> 8);
+                }
+                uint32_t* row = work.row(y) + box.x;
+                if (c.plot.keepAlpha)
+                    mixColourRow(row, weights.data(), s.color, box.width);
+                else
+                    blendOverRow(row, weights.data(), s.color, box.width);
+            }
+            return;
+        }
         for (int32_t y = box.y; y < box.y + box.height; ++y) {
             const uint8_t* cr = cov.row(y);
             uint32_t* row = work.row(y);

@@ -12,6 +12,7 @@
 #include "paint/brush_tables.h"
 #include "paint/stroke.h"
 
+#include <array>
 #include <cstdint>
 
 namespace qm {
@@ -27,6 +28,12 @@ struct TBrushCanvas {
     bool legacy = false;    // the version 1.1 engine
     TProfileTable curve{};  // "darken", "lighten": the lightness curve of this stroke
     TMTC scratch;           // layer pixels around a dab ("blur")
+    // The airbrush profile times the dab alpha, as bytes; rebuilt when either changes.
+    std::array<uint8_t, kProfileSize> profileBytes{};
+    int32_t profileKey = -1;
+    // Where coverage changed since the last compose; elsewhere `work` is already composed
+    // from the same layer pixels and coverage, so composing it again would change nothing.
+    TBox uncomposed{};
 
     // The source the stroke reads its wc pick-up and rubpen tips from: the working copy.
     TStrokeSource source(int32_t offsetX, int32_t offsetY, uint32_t fillValue) const;
@@ -52,10 +59,11 @@ void composeStroke(TBrushCanvas& canvas, const TStroke& stroke, TBox box);
 // The span disc: the circle as horizontal (or, vertical = true, vertical) soft spans, each
 // row's span as wide as the circle at the middle of the part of the row it covers, the first
 // and last rows weighted by that part; a radius below 0.5 is one pixel-long span at half the
-// value. write(x, y, value) gets each covered pixel.
-template <typename Writer>
+// value. write(x, y, value) gets each pixel at a span's ends, writeRun(x0, y0, x1, y1, value)
+// each wholly covered stretch between them (one row or one column, ends included).
+template <typename Writer, typename RunWriter>
 void spanDisc(int32_t width, int32_t height, float cx, float cy, float radius, uint8_t value,
-              float opacity, bool vertical, Writer&& write);
+              float opacity, bool vertical, Writer&& write, RunWriter&& writeRun);
 
 } // namespace qm
 

@@ -39,6 +39,8 @@ inline uint32_t blendOver(uint32_t p, uint32_t c, uint32_t a)
     const uint32_t alpha = p >> 24;
     if (alpha == 255)
         return mixColour(p, c, a);
+    if (alpha == 0) // the general rule gives the colour at alpha a
+        return (a << 24) | (c & 0xFFFFFFu);
     const uint32_t grown = alpha + Mul255(a, 255 - alpha); // ≥ a > 0
     return (grown << 24) | (mixColour(p, c, a * 255 / grown) & 0xFFFFFFu);
 }

@@ -6,9 +6,9 @@
 
 namespace qm {
 
-template <typename Writer>
+template <typename Writer, typename RunWriter>
 void spanDisc(int32_t width, int32_t height, float cx, float cy, float radius, uint8_t value,
-              float opacity, bool vertical, Writer&& write)
+              float opacity, bool vertical, Writer&& write, RunWriter&& writeRun)
 {
     if (!std::isfinite(cx) || !std::isfinite(cy) || !std::isfinite(radius) || radius <= 0.0f)
         return;
@@ -20,12 +20,20 @@ void spanDisc(int32_t width, int32_t height, float cx, float cy, float radius, u
     auto span = [&](int32_t line, float start, float end, float weight) {
         if (line < 0 || line >= lines)
             return;
-        softSpanWith(length, start, end, value, opacity * weight, [&](int32_t p, uint32_t v) {
-            if (vertical)
-                write(line, p, v);
-            else
-                write(p, line, v);
-        });
+        softSpanRuns(
+            length, start, end, value, opacity * weight,
+            [&](int32_t p, uint32_t v) {
+                if (vertical)
+                    write(line, p, v);
+                else
+                    write(p, line, v);
+            },
+            [&](int32_t first, int32_t last, uint32_t v) {
+                if (vertical)
+                    writeRun(line, first, line, last, v);
+                else
+                    writeRun(first, line, last, line, v);
+            });
     };
     if (radius < 0.5f) {
         span(int32_t(std::floor(across)), along - 0.5f, along + 0.5f, 0.5f);

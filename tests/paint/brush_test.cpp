@@ -79,9 +79,11 @@ TEST(Brush, PenComposeLaysTheColourOverTheLayerWithoutAccumulating)
     s.setColor(0xFF0000);
     s.setOpacity(0.5f);
     k.coverage.row(5)[5] = 255;
+    k.c.uncomposed = {0, 0, 64, 64};
     composeStroke(k.c, s, {0, 0, 64, 64});
     const uint32_t once = k.work.pixel(5, 5);
     EXPECT_EQ(once, 0xFF800000u);
+    k.c.uncomposed = {0, 0, 64, 64};
     composeStroke(k.c, s, {0, 0, 64, 64});
     EXPECT_EQ(k.work.pixel(5, 5), once);
     EXPECT_EQ(k.work.pixel(6, 5), 0xFF000000u);
@@ -139,6 +141,7 @@ TEST(Brush, Blur2LeavesCoverageZeroAndOneUntouched)
     s.setKind(4);
     k.coverage.row(10)[11] = 1;
     k.coverage.row(11)[11] = 31;
+    k.c.uncomposed = {0, 0, 64, 64};
     composeStroke(k.c, s, {0, 0, 64, 64});
     EXPECT_EQ(k.work.pixel(11, 10), 0xFF000000u);
     EXPECT_EQ(k.work.pixel(10, 10), 0xFFFFFFFFu);

@@ -1,0 +1,131 @@
+// The paper drives its event recorder: edits are recorded first, undo and redo keep the two
+// histories in step, and a recorder that falls behind is reported.
+#include "paper_fixture.h"
+
+#include <string>
+#include <vector>
+
+namespace qm::test {
+
+namespace {
+
+class FakeEvents : public PaperEvents {
+public:
+    bool isRecording() const override { return recording; }
+    TStroke* replayStroke() override { return &stroke; }
+    void recordNewPaper(int32_t w, int32_t h, int32_t) override
+    {
+        log.push_back("new " + std::to_string(w) + "x" + std::to_string(h));
+    }
+    void takeStartState() override { log.push_back("start"); }
+    void recordStrokeBegin(float, float, float) override { log.push_back("begin"); }
+    void recordStrokePoint(float, float, float) override { log.push_back("point"); }
+    void recordStrokeEnd() override
+    {
+        log.push_back("end");
+        ++undos;
+    }
+    void recordPaperColor(uint32_t) override
+    {
+        log.push_back("colour");
+        ++undos;
+    }
+    void recordLayerEvent(int32_t code, int32_t) override
+    {
+        log.push_back("layer " + std::to_string(code));
+        ++undos;
+    }
+    int32_t undoCount() const override { return undos; }
+    int32_t redoCount() const override { return redos; }
+    bool recordUndo() override
+    {
+        --undos, ++redos;
+        return undoSucceeds;
+    }
+    bool recordRedo() override
+    {
+        ++undos, --redos;
+        return true;
+    }
+    void clearUndo() override { undos = redos = 0; }
+    bool resizeHistory(int32_t, int32_t) override { return resizeSucceeds; }
+
+    bool recording = true;
+    bool undoSucceeds = true;
+    bool resizeSucceeds = true;
+    int32_t undos = 0, redos = 0;
+    std::vector<std::string> log;
+    TStroke stroke;
+};
+
+struct RecordingPaper : PaperFixture {
+    static FakeEvents*& events()
+    {
+        static FakeEvents* last = nullptr;
+        return last;
+    }
+    RecordingPaper() : PaperFixture(1, 1)
+    {
+        services.makeEvents = [](TPaper&) {
+            auto e = std::make_unique<FakeEvents>();
+            events() = e.get();
+            return e;
+        };
+        paper = std::make_unique<TPaper>(window, services);
+        flow = TFlowImage(paper.get());
+        paper->initPaper("events", flow, 64, 48);
+    }
+    FakeEvents& ev() { return *events(); }
+};
+
+} // namespace
+
+TEST(PaperEvents, EditsAreRecordedAndUndoKeepsBothHistoriesInStep)
+{
+    RecordingPaper f;
+    EXPECT_EQ(f.ev().log, (std::vector<std::string>{"new 64x48", "start"}));
+    f.stroke.resetToDefaults(0);
+    f.stroke_({{5, 5}, {20, 20}, {30, 25}});
+    f.paper->setPaperColor(0x808080, true);
+    EXPECT_EQ(f.ev().log, (std::vector<std::string>{"new 64x48", "start", "begin", "point",
+                                                     "point", "end", "colour"}));
+    int32_t layer;
+    TRect rect;
+    ASSERT_TRUE(f.paper->undo(f.flow, layer, rect));
+    EXPECT_EQ(f.ev().undos, 1);
+    EXPECT_TRUE(f.window.sink.messages.empty());
+
+    // A replayed edit (record clear) goes unrecorded.
+    f.stroke_({{5, 30}, {20, 30}}, false);
+    EXPECT_EQ(f.ev().log.back(), "colour");
+
+    // The recorder fell behind: the undo manager is told to repair, and the problem remains.
+    f.ev().undos = 0;
+    ASSERT_TRUE(f.paper->undo(f.flow, layer, rect));
+    ASSERT_GE(f.window.sink.messages.size(), 2u);
+    EXPECT_EQ(f.window.sink.messages[0], kEventStateRepaired);
+    EXPECT_EQ(f.window.sink.messages[1], kEventRecordProblem);
+
+    // A failed undo event does not undo the undo.
+    f.window.sink.messages.clear();
+    f.paper->setPaperColor(0x101010, true);
+    f.ev().undoSucceeds = false;
+    ASSERT_TRUE(f.paper->undo(f.flow, layer, rect));
+    EXPECT_EQ(f.paper->paperColor, 0xFFFFFFu);
+    EXPECT_EQ(f.window.sink.messages.back(), kUndoEventFailed);
+}
+
+TEST(PaperEvents, UndoDepthNeedsTheRecorderToFollow)
+{
+    RecordingPaper f;
+    f.config.undoMax = 12;
+    EXPECT_TRUE(f.paper->setUndoDepth());
+    EXPECT_EQ(f.paper->undoMngr->undoLimit(), 12);
+    f.ev().resizeSucceeds = false;
+    f.config.undoMax = 3;
+    EXPECT_FALSE(f.paper->setUndoDepth());
+    EXPECT_EQ(f.paper->undoMngr->undoLimit(), 12);
+    EXPECT_EQ(f.window.sink.messages.back(), kUndoDepthFailed);
+}
+
+} // namespace qm::test
