@@ -112,7 +112,6 @@ void TPaper::setPaperSize(int32_t w, int32_t h)
     else
         selectMng = std::make_unique<TSelectMng>(width, height);
     displayImage.Resize(std::max(width, 1), std::max(height, 1));
-    displayWork.Resize(std::max(width, 1), std::max(height, 1));
     // The navigator's copy fits a 160-pixel square.
     const int32_t side = 160, longer = std::max({width, height, 1});
     previewImage.Resize(std::max(1, width * side / longer), std::max(1, height * side / longer));

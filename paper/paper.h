@@ -8,7 +8,6 @@
 
 #include "core/clock.h"
 #include "core/dib_core.h"
-#include "core/scale_image.h"
 #include "layers/layer_mngr.h"
 #include "paint/brush.h"
 #include "paint/stroke.h"
@@ -182,7 +181,7 @@ public:
     float rotationDeg = 0.0f;
     float rotSin = 0.0f, rotCos = 1.0f;
     TTC displayImage;
-    TTC displayWork;
+    TTC displayWork; // the zoomed view's second picture; sized by the view when it needs it
     TMTC previewImage;
     std::unique_ptr<CLayerMngr> layers;
     std::unique_ptr<CMaskMngr> masks;
