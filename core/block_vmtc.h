@@ -88,7 +88,9 @@ public:
     // Box-filter downscale of the whole image, or of a box of it, into a flat image (its size
     // is the target); colour bytes replaced, the destination's alpha kept.
     bool DownscaleTo(TMTC& dest) const { return DownscaleTo(dest, bounds()); }
-    bool DownscaleTo(TMTC& dest, TBox box) const;
+    bool DownscaleTo(TMTC& dest, TBox box) const { return DownscaleTo(dest, box, dest.bounds()); }
+    // Only the destination pixels inside `part`, each as the whole run computes it.
+    bool DownscaleTo(TMTC& dest, TBox box, TBox part) const;
     // 4 × 4 supersampled downscale into another tiled image (its size is the target).
     bool DownscaleTo(CBlockVMTC& dest) const;
 

@@ -74,13 +74,13 @@ bool CBlockVMTC::Rotate90To(CBlockVMTC& dest, TPoint offset, bool clockwise) con
     return ok;
 }
 
-bool CBlockVMTC::DownscaleTo(TMTC& dest, TBox box) const
+bool CBlockVMTC::DownscaleTo(TMTC& dest, TBox box, TBox part) const
 {
     if (!IsValid() || !dest.IsValid() || dest.width() <= 0 || dest.height() <= 0 ||
         !clipBoxToSize(box, width_, height_))
         return false;
     boxFilterDownscale<3>(
-        box, width_, height_, dest.width(), dest.height(),
+        box, width_, height_, dest.width(), dest.height(), part,
         [this](int32_t x, int32_t y) { return GetPixel(x, y); },
         [&dest](int32_t x, int32_t y, uint32_t means) {
             uint32_t& out = dest.row(y)[x];

@@ -3,6 +3,7 @@
 // returns zeros and leaves the position at the end.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -25,6 +26,8 @@ public:
         u16(uint16_t(v >> 16));
     }
     void i32(int32_t v) { u32(uint32_t(v)); }
+    void i16(int16_t v) { u16(uint16_t(v)); }
+    void f32(float v) { u32(std::bit_cast<uint32_t>(v)); }
     void bytes(const void* data, size_t count)
     {
         const auto* p = static_cast<const uint8_t*>(data);
@@ -75,6 +78,8 @@ public:
         return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
     }
     int32_t i32() { return int32_t(u32()); }
+    int16_t i16() { return int16_t(u16()); }
+    float f32() { return std::bit_cast<float>(u32()); }
 
     // Copies count bytes, or fails (zero-filling out) when fewer remain.
     bool read(void* out, size_t count)

@@ -25,7 +25,38 @@ bool downscaleBox(TMTC& dest, const TMTC& source, TBox box)
         return false;
     // Alpha 255 painting: the colour bytes are replaced, the alpha byte stays.
     boxFilterDownscale<3>(
-        box, source.width(), source.height(), dest.width(), dest.height(),
+        box, source.width(), source.height(), dest.width(), dest.height(), dest.bounds(),
+        [&](int32_t x, int32_t y) { return source.row(y)[x]; },
+        [&](int32_t x, int32_t y, uint32_t means) {
+            uint32_t& out = dest.row(y)[x];
+            out = (out & 0xFF000000u) | means;
+        });
+    return true;
+}
+
+TBox downscaledPart(const TRect& changed, int32_t sourceWidth, int32_t sourceHeight,
+                    int32_t destWidth, int32_t destHeight)
+{
+    if (sourceWidth <= 0 || sourceHeight <= 0)
+        return {};
+    const int64_t left = int64_t(changed.left) * destWidth / sourceWidth - 1;
+    const int64_t top = int64_t(changed.top) * destHeight / sourceHeight - 1;
+    const int64_t right = int64_t(changed.right) * destWidth / sourceWidth + 2;
+    const int64_t bottom = int64_t(changed.bottom) * destHeight / sourceHeight + 2;
+    TBox part{int32_t(std::max<int64_t>(left, 0)), int32_t(std::max<int64_t>(top, 0)), 0, 0};
+    part.width = int32_t(std::min<int64_t>(right, destWidth) - part.x);
+    part.height = int32_t(std::min<int64_t>(bottom, destHeight) - part.y);
+    return part.width > 0 && part.height > 0 ? part : TBox{};
+}
+
+bool downscaleBoxChanged(TMTC& dest, const TMTC& source, const TRect& changed)
+{
+    if (!dest.IsValid() || !source.IsValid() || dest.width() <= 0 || dest.height() <= 0)
+        return false;
+    const TBox part =
+        downscaledPart(changed, source.width(), source.height(), dest.width(), dest.height());
+    boxFilterDownscale<3>(
+        source.bounds(), source.width(), source.height(), dest.width(), dest.height(), part,
         [&](int32_t x, int32_t y) { return source.row(y)[x]; },
         [&](int32_t x, int32_t y, uint32_t means) {
             uint32_t& out = dest.row(y)[x];

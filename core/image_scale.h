@@ -18,19 +18,22 @@ namespace qm {
 //   + 1. Destination pixel (x, y) averages the countX × countY source pixels from
 //   (box.x + (stepX × x) >> 10, box.y + (stepY × y) >> 10), coordinates clamped into the
 //   source; each of the low `Lanes` bytes is the truncated mean.
-// pixelAt(x, y) returns a source pixel; store(x, y, means) receives the packed means.
+// pixelAt(x, y) returns a source pixel; store(x, y, means) receives the packed means. Only the
+// destination pixels inside `part` are computed (each exactly as in the whole run).
 template <int Lanes, typename PixelAt, typename Store>
 void boxFilterDownscale(TBox box, int32_t sourceWidth, int32_t sourceHeight, int32_t destWidth,
-                        int32_t destHeight, PixelAt&& pixelAt, Store&& store)
+                        int32_t destHeight, TBox part, PixelAt&& pixelAt, Store&& store)
 {
+    if (!clipBoxToSize(part, destWidth, destHeight))
+        return;
     const int64_t stepX = (int64_t(box.width) << 10) / destWidth;
     const int64_t stepY = (int64_t(box.height) << 10) / destHeight;
     const int32_t countX = box.width / destWidth + 1;
     const int32_t countY = box.height / destHeight + 1;
     const uint32_t samples = uint32_t(countX) * uint32_t(countY);
-    for (int32_t y = 0; y < destHeight; ++y) {
+    for (int32_t y = part.y; y < part.y + part.height; ++y) {
         const int64_t sy = box.y + ((stepY * y) >> 10);
-        for (int32_t x = 0; x < destWidth; ++x) {
+        for (int32_t x = part.x; x < part.x + part.width; ++x) {
             const int64_t sx = box.x + ((stepX * x) >> 10);
             uint32_t sum[Lanes] = {};
             for (int32_t j = 0; j < countY; ++j) {
@@ -90,6 +93,13 @@ bool downscaleBox(TMTC& dest, const TMTC& source);
 // The same from a box of the source (clipped to it) into the whole destination; samples are
 // taken from box.x + ((stepX × x) >> 10), box.y + ..., still clamped into the whole source.
 bool downscaleBox(TMTC& dest, const TMTC& source, TBox sourceBox);
+// The whole-image downscale redone only where a changed rectangle of the source shows.
+bool downscaleBoxChanged(TMTC& dest, const TMTC& source, const TRect& changed);
+
+// The destination pixels whose samples can come from `changed` when a source of the given size
+// is box-filtered into the destination (a pixel to spare on each side).
+TBox downscaledPart(const TRect& changed, int32_t sourceWidth, int32_t sourceHeight,
+                    int32_t destWidth, int32_t destHeight);
 
 // 4 × 4 supersampled downscale of the whole source into the whole destination: samples at
 // ((stepX × x + quarterX × i) >> 10, (stepY × y + quarterY × j) >> 10), i, j = 0..3, with

@@ -1,5 +1,7 @@
 #include "layers/layer_data.h"
 
+#include "core/image_scale.h"
+
 #include "core/image_ops.h"
 #include "layers/blend_mode_table.h"
 
@@ -189,6 +191,15 @@ bool CLayerData::UpdateThumbnail()
     if (!image_ || !thumbnail_)
         return false;
     return image_->DownscaleTo(*thumbnail_, TBox{offsetX, offsetY, paperWidth, paperHeight});
+}
+
+bool CLayerData::UpdateThumbnail(const TRect& changedOnPaper)
+{
+    if (!image_ || !thumbnail_)
+        return false;
+    const TBox part = downscaledPart(changedOnPaper, paperWidth, paperHeight, thumbnail_->width(),
+                                     thumbnail_->height());
+    return image_->DownscaleTo(*thumbnail_, TBox{offsetX, offsetY, paperWidth, paperHeight}, part);
 }
 
 TRect CLayerData::ImageRectOnPaper() const

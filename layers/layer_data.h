@@ -56,6 +56,8 @@ class CLayerData {
     bool SizeThumbnail(int32_t width, int32_t height);
     // Box-filters the part of the image the paper shows into the thumbnail.
     bool UpdateThumbnail();
+    // The same, redone only where a changed rectangle of the paper shows in the thumbnail.
+    bool UpdateThumbnail(const TRect& changedOnPaper);
 
     // The image's rectangle in paper coordinates.
     TRect ImageRectOnPaper() const;

@@ -259,6 +259,34 @@ bool TPaper::execLayerCommand(TFlowImage& flow, int32_t i, bool record, int32_t 
     return true;
 }
 
+int32_t TPaper::createLayer(TFlowImage& flow, int32_t index, int32_t w, int32_t h, bool visible,
+                            uint8_t opacity, uint8_t mode, bool record)
+{
+    if (!layers->CanAdd() || !modeInfo(mode & 0x7F))
+        return -1;
+    if (record && recording())
+        eventMngr->recordNewLayer(index, w, h, opacity, mode, visible ? 1 : 0);
+    const int32_t at = layers->CreateLayer(index, w, h, visible, opacity, mode, !isCurrentEngine());
+    CLayerData* layer = layers->Get(at);
+    if (!layer) {
+        if (record) {
+            messages().showMessage(kLayerCreateFailed);
+            clearUndo();
+        }
+        return -1;
+    }
+    layer->visible = 1;
+    if (record && undoMngr)
+        undoMngr->RecordInserted(kUndoNewLayer, at, *layer);
+    layer->image()->FillAll(neutralColour(mode & 0x7F));
+    layer->SetAlphaAll(isCurrentEngine() ? 0 : 255);
+    layer->UpdateThumbnail();
+    setCurrentLayer(flow, at);
+    updateAll();
+    setModified(true);
+    return at;
+}
+
 // ---- UndoPaper ----
 
 void TPaper::setPaperColour(uint32_t colour)

@@ -56,6 +56,7 @@ inline constexpr const char* kEventRecordProblem = "ｲﾍﾞﾝﾄ記録に問�
 inline constexpr const char* kLayerCommandFailed = "Failed to execute layer command!";
 inline constexpr const char* kNotImplemented = "not implemented!";
 inline constexpr const char* kUndoDepthFailed = "ｱﾝﾄﾞｩ回数の変更に失敗しました!";
+inline constexpr const char* kLayerCreateFailed = "ﾒﾓﾘ不足により正常に実行できませんでした！";
 
 // Layer commands of execLayerCommand.
 enum class TLayerCommand : int32_t { flipLeftRight = 7, flipTopBottom = 8, negate = 9, halfTurn = 10 };
@@ -121,6 +122,13 @@ public:
     bool deleteLayer(TFlowImage& flow, int32_t i, bool record);
     bool clearLayer(TFlowImage& flow, int32_t i, bool record);
     bool execLayerCommand(TFlowImage& flow, int32_t i, bool record, int32_t command);
+    // A new layer inserted before `index` (on top past the end), visible, filled with its
+    // mode's neutral colour (transparent under the current engine), made current. Its index,
+    // or −1 when the stack is full or memory runs out.
+    int32_t createLayer(TFlowImage& flow, int32_t index, int32_t w, int32_t h, bool visible,
+                        uint8_t opacity, uint8_t mode, bool record);
+    // The gradation's stops (the events put a recording's stops here).
+    CColorSlotGroup& gradationStops() { return gradationStops_; }
 
     // ---- display ----
     TPointF windowToPaper(int32_t clientWidth, int32_t clientHeight, float x, float y) const;

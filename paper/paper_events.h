@@ -7,14 +7,16 @@
 namespace qm {
 
 class TStroke;
+class CPatMngrBase;
 
 class PaperEvents {
 public:
     virtual ~PaperEvents() = default;
 
     virtual bool isRecording() const = 0;
-    // The stroke a recording of the current format is replayed with.
+    // The stroke a recording of the current format is replayed with, and its screentones.
     virtual TStroke* replayStroke() = 0;
+    virtual const CPatMngrBase* replayTones() const { return nullptr; }
 
     virtual void recordNewPaper(int32_t width, int32_t height, int32_t extra) = 0;
     // The state the recording starts from (after a new paper).
@@ -25,6 +27,9 @@ public:
     virtual void recordPaperColor(uint32_t color) = 0;
     // A layer event (1 delete, 2 clear, 32 … 35 the layer commands) for a layer index.
     virtual void recordLayerEvent(int32_t code, int32_t layer) = 0;
+    // A new layer: position, size, opacity, mode and flags (bit 0 visible).
+    virtual void recordNewLayer(int32_t index, int32_t width, int32_t height, uint8_t opacity,
+                                uint8_t mode, uint16_t flags) = 0;
 
     virtual int32_t undoCount() const = 0;
     virtual int32_t redoCount() const = 0;

@@ -81,7 +81,8 @@ void TPaper::reselectRoutines(TFlowImage& flow, const TStroke& stroke)
     TPlotSources sources;
     sources.selectionActive = selectionActive != 0;
     sources.currentMask = masks->Mask(masks->CurrentIndex());
-    sources.tone = services_.tones;
+    sources.tone = window.playback == TPlayback::current && eventMngr ? eventMngr->replayTones()
+                                                                      : services_.tones;
     sources.gradation = gradation.get();
     sources.layerOffsetX = layer->offsetX;
     sources.layerOffsetY = layer->offsetY;
@@ -170,13 +171,16 @@ void TPaper::lineStroke(TFlowImage& flow, TStroke& stroke, float x0, float y0, f
 
 void TPaper::strokeDone(const TRect& rect)
 {
+    // rect is in the layer's image; the thumbnail and the navigator work on the paper.
+    CLayerData* layer = currentLayer();
+    const TRect onPaper = layer ? moved(rect, -layer->offsetX, -layer->offsetY) : rect;
     if (window.playback == TPlayback::none) {
-        if (CLayerData* layer = currentLayer())
-            layer->UpdateThumbnail();
+        if (layer)
+            layer->UpdateThumbnail(onPaper);
         window.layersChanged();
     }
-    downscaleBox(previewImage, displayImage, displayImage.bounds());
-    window.previewChanged(rect);
+    downscaleBoxChanged(previewImage, displayImage, onPaper);
+    window.previewChanged(onPaper);
 }
 
 } // namespace qm

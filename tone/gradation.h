@@ -51,6 +51,13 @@ public:
     bool RenderRect(TMTC& image, TBox box) const;
 
     GradType type() const { return GradType(type_); }
+    // The options as SetOptions takes them.
+    TGradOptions options() const
+    {
+        TGradOptions o;
+        o.type = type_, o.map = map_, o.repeat = repeat_, o.count = count_;
+        return o;
+    }
 
 private:
     double repeated(double u) const;

@@ -35,6 +35,11 @@ public:
         log.push_back("layer " + std::to_string(code));
         ++undos;
     }
+    void recordNewLayer(int32_t, int32_t, int32_t, uint8_t, uint8_t, uint16_t) override
+    {
+        log.push_back("new layer");
+        ++undos;
+    }
     int32_t undoCount() const override { return undos; }
     int32_t redoCount() const override { return redos; }
     bool recordUndo() override

@@ -1,0 +1,25 @@
+#include "events/event_texts.h"
+
+#include <cstdio>
+
+namespace qm {
+
+std::string replayTitle(const std::string& base, TReplayTitle kind, int32_t percent,
+                        uint32_t elapsedMs)
+{
+    char text[512];
+    if (kind == TReplayTitle::paused) {
+        std::snprintf(text, sizeof text, "%s : ｲﾍﾞﾝﾄ再生 %d%% (%ums) : 一時停止", base.c_str(),
+                      percent, elapsedMs);
+        return text;
+    }
+    const bool finished =
+        kind == TReplayTitle::finishedAppending || kind == TReplayTitle::finishedLocked;
+    const bool appending =
+        kind == TReplayTitle::finishedAppending || kind == TReplayTitle::stoppedAppending;
+    std::snprintf(text, sizeof text, "%s : ｲﾍﾞﾝﾄ再生%s (%ums) : %s", base.c_str(),
+                  finished ? "終了" : "中断", elapsedMs, appending ? "追記ﾓｰﾄﾞ" : "追記不可");
+    return text;
+}
+
+} // namespace qm

@@ -1,0 +1,198 @@
+#include "events/legacy_replay.h"
+
+#include "core/byte_io.h"
+#include "paper/paper.h"
+
+#include <cstdio>
+
+namespace qm {
+
+namespace {
+
+// The legacy layer commands, as the layer events they stand for.
+int32_t commandOfLegacyCode(uint16_t code)
+{
+    switch (code) {
+    case 288: return int32_t(TLayerCommand::flipLeftRight); // as layer event 32
+    case 289: return int32_t(TLayerCommand::flipTopBottom); // 33
+    case 290: return int32_t(TLayerCommand::halfTurn);      // 34
+    case 291: return int32_t(TLayerCommand::negate);        // 35
+    default: return -1;
+    }
+}
+
+uint32_t colourOf(std::span<const uint8_t> b)
+{
+    return uint32_t(b[0]) << 16 | uint32_t(b[1]) << 8 | b[2];
+}
+
+// The stroke settings the legacy head carries: three option bits and six values in 8.8.
+void applyHead(TStroke& s, uint16_t kind, const TLegacyStrokeHead& head)
+{
+    s.kind = uint8_t(kind);
+    s.color = head.colour;
+    s.ifSize = head.flags & 1;
+    s.ifTransparency = (head.flags >> 1) & 1;
+    s.ifEdge = (head.flags >> 2) & 1;
+    s.setWidth(head.param(0));
+    s.minSize = head.param(1);
+    s.gamma = head.param(2);
+    s.effect = head.param(3);
+    s.env = head.param(4);
+    s.speed = head.param(5);
+    s.useTone = s.useGradation = 0;
+    s.rawPoints = 0;
+}
+
+} // namespace
+
+bool TLegacyReplay::open(const std::string& path)
+{
+    return start(packets_.load(path));
+}
+
+bool TLegacyReplay::open(std::span<const uint8_t> bytes)
+{
+    return start(packets_.scan(bytes));
+}
+
+bool TLegacyReplay::start(const TLegacyScan& scan)
+{
+    if (!scan.valid)
+        return false;
+    if (auto* events = dynamic_cast<CEventMngr*>(paper_.eventMngr.get()))
+        events->stopRecording();
+    paper_.setPaintRoutine(TPaintRoutine::legacy);
+    paper_.window.playback = TPlayback::legacy;
+    paper_.locked = scan.protectedStream ? 1 : 0;
+    packets_.rewind();
+    finished_ = false;
+    return true;
+}
+
+bool TLegacyReplay::missing(const char* what)
+{
+    missingOperation = what;
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "This recording needs an operation that cannot be replayed yet (%s); the replay "
+                  "stops here.",
+                  what);
+    paper_.window.messages().showMessage(text);
+    return false;
+}
+
+void TLegacyReplay::finish()
+{
+    if (finished_)
+        return;
+    finished_ = true;
+    paper_.window.playback = TPlayback::none;
+    paper_.switchToCurrentEngine(flow_);
+}
+
+TReplayStep TLegacyReplay::step()
+{
+    if (finished_)
+        return TReplayStep::end;
+    uint16_t code = 0;
+    TLegacyPacket packet;
+    if (!packets_.nextPacket(packet)) {
+        if (packets_.readCode(code) && code == legacyCode::end) {
+            finish();
+            return TReplayStep::end;
+        }
+        return TReplayStep::error;
+    }
+    return replay(packet) ? TReplayStep::more : TReplayStep::error;
+}
+
+TReplayStep TLegacyReplay::playAll()
+{
+    TReplayStep result;
+    do
+        result = step();
+    while (result == TReplayStep::more);
+    return result;
+}
+
+bool TLegacyReplay::replay(const TLegacyPacket& packet)
+{
+    const uint16_t code = packet.code;
+    ByteReader in(packet.payload);
+    if (code <= legacyCode::lastStroke)
+        return stroke(code, packet.payload);
+    if (isLegacyMark(code))
+        return true;
+    switch (code) {
+    case legacyCode::newPaper:
+    case legacyCode::newPaper2: {
+        const int32_t w = in.u16(), h = in.u16();
+        if (paper_.initialised)
+            return missing("new paper during a replay");
+        if (w <= 0 || h <= 0 || w > 10000 || h > 10000)
+            return false;
+        return paper_.initPaper(paper_.title, flow_, w, h);
+    }
+    case 513: paper_.setPaperColor(colourOf(packet.payload), true); return true;
+    case 273: {
+        const int32_t layer = in.u8();
+        if (paper_.layers->IsIndex(layer))
+            paper_.setCurrentLayer(flow_, layer);
+        return true;
+    }
+    case legacyCode::straightStroke: return straightStroke(packet.payload);
+    default: break;
+    }
+    const int32_t command = commandOfLegacyCode(code);
+    if (command >= 0)
+        return paper_.execLayerCommand(flow_, in.u8(), true, command);
+    return missing("paper or layer operation of an old recording");
+}
+
+bool TLegacyReplay::stroke(uint16_t kind, std::span<const uint8_t> payload)
+{
+    TLegacyStrokeHead head;
+    if (!decodeLegacyStrokeHead(payload, head))
+        return false;
+    const size_t pointsAt = kLegacyStrokeHeadSize + 2;
+    if (payload.size() < pointsAt + size_t(head.pointCount) * 6)
+        return false;
+    if (paper_.layers->IsIndex(head.layer) && head.layer != paper_.currentLayerIndex())
+        paper_.setCurrentLayer(flow_, head.layer);
+    TStroke& s = paper_.window.stroke;
+    applyHead(s, kind, head);
+    paper_.beginStroke(flow_, s, true, head.first.x, head.first.y, head.first.pressure());
+    ByteReader in(payload.subspan(pointsAt));
+    for (uint16_t i = 0; i < head.pointCount; ++i) {
+        const float x = in.i16(), y = in.i16(), p = float(in.i16()) / 1024.0f;
+        paper_.continueStroke(flow_, s, true, paper_.window.view(), x, y, p);
+    }
+    TRect rect;
+    paper_.endStroke(flow_, s, true, rect, paper_.window.view());
+    paper_.strokeDone(rect);
+    return true;
+}
+
+bool TLegacyReplay::straightStroke(std::span<const uint8_t> payload)
+{
+    // The first 17 bytes of a stroke head, the brush kind and the two end points.
+    if (payload.size() < 27)
+        return false;
+    std::vector<uint8_t> head(payload.begin(), payload.begin() + 17);
+    head.resize(kLegacyStrokeHeadSize + 2, 0);
+    TLegacyStrokeHead decoded;
+    decodeLegacyStrokeHead(head, decoded);
+    ByteReader in(payload.subspan(17));
+    const int32_t kind = in.i16();
+    const float x0 = in.i16(), y0 = in.i16(), x1 = in.i16(), y1 = in.i16();
+    if (kind < 0 || kind > legacyCode::lastStroke)
+        return false;
+    TStroke& s = paper_.window.stroke;
+    applyHead(s, uint16_t(kind), decoded);
+    s.layerIndex = paper_.currentLayerIndex();
+    paper_.lineStroke(flow_, s, x0, y0, x1, y1, paper_.window.view());
+    return true;
+}
+
+} // namespace qm
