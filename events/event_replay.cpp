@@ -8,11 +8,15 @@
 #include "paper/paper.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace qm {
 
 namespace {
+
+// Settings without a range of their own are kept within this, whatever a damaged file says.
+constexpr float kLargestSetting = 1.0e6f;
 
 // Layer events of the layer commands and the commands they replay.
 int32_t commandOfLayerEvent(uint8_t sub)
@@ -328,21 +332,35 @@ bool CEventMngr::applyState(TFlowImage& flow, uint8_t sub, const std::vector<uin
             return false;
         replayStroke_.color = r << 16 | g << 8 | b;
         replayStroke_.kind = kind;
-        replayStroke_.opacity = opacity;
+        // Through the setters: a recorded value always lies in their ranges, a damaged one is
+        // brought back into them (or, when not even a number, refused).
+        if (!std::isfinite(opacity))
+            return false;
+        replayStroke_.setOpacity(opacity);
         return true;
     }
-    case stateRecord::strokeSizes:
-        replayStroke_.width = in.f32();
-        replayStroke_.minSize = in.f32();
+    case stateRecord::strokeSizes: {
+        const float width = in.f32(), minSize = in.f32();
+        if (!std::isfinite(width) || !std::isfinite(minSize))
+            return false;
+        replayStroke_.setWidth(width);
+        replayStroke_.minSize = std::clamp(minSize, -kLargestSetting, kLargestSetting);
         return true;
-    case stateRecord::strokeValues:
-        replayStroke_.gamma = in.f32();
-        replayStroke_.effect = in.f32();
-        replayStroke_.env = in.f32();
-        replayStroke_.speed = in.f32();
-        replayStroke_.spacing = in.f32();
+    }
+    case stateRecord::strokeValues: {
+        const float gamma = in.f32(), effect = in.f32(), env = in.f32(), speed = in.f32();
+        const float spacing = in.f32();
+        if (!std::isfinite(gamma) || !std::isfinite(effect) || !std::isfinite(env) ||
+            !std::isfinite(speed) || !std::isfinite(spacing))
+            return false;
+        replayStroke_.setGamma(gamma);
+        replayStroke_.effect = std::clamp(effect, -kLargestSetting, kLargestSetting);
+        replayStroke_.env = std::clamp(env, -kLargestSetting, kLargestSetting);
+        replayStroke_.speed = std::clamp(speed, -kLargestSetting, kLargestSetting);
+        replayStroke_.setSpacing(spacing);
         replayStroke_.airMap = in.u8();
         return true;
+    }
     case stateRecord::gradationSlots: {
         in.skip(6);
         const uint16_t bytes = in.u16();

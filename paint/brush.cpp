@@ -86,9 +86,10 @@ void forEachProfiledRow(TBrushCanvas& c, const TDab& dab, int32_t profile, uint3
         for (int32_t i = 0; i < count; ++i) {
             const float dx = x0 + float(i);
             const float d2 = dx * dx + dy2;
-            const int32_t at = int32_t(std::sqrt(d2) * scale + 0.5f);
-            // Branch-free, so that the loop vectorises: −1 marks a pixel outside the circle.
-            index[i] = (at < kProfileSize ? at : kProfileSize - 1) | -int32_t(d2 >= r2);
+            // Clamped as a float (a tiny radius makes the product huge), branch-free so that
+            // the loop vectorises; −1 marks a pixel outside the circle.
+            const float scaled = std::min(std::sqrt(d2) * scale + 0.5f, float(kProfileSize - 1));
+            index[i] = int32_t(scaled) | -int32_t(d2 >= r2);
         }
         uint8_t* alpha = alphas.data();
         for (int32_t i = 0; i < count; ++i)

@@ -134,7 +134,11 @@ bool TPaper::continueStroke(TFlowImage& flow, TStroke& stroke, bool record, View
 void TPaper::endStroke(TFlowImage& flow, TStroke& stroke, bool record, TRect& rect,
                        ViewSink* /*view*/)
 {
-    rect = moved(stroke.strokeRect(), flow.layerOffsetX, flow.layerOffsetY);
+    // The stroke's rectangle in the layer's image, clipped to the working copy (which holds
+    // the image and may be larger): nothing outside it can have been painted.
+    rect = {};
+    intersectRect(moved(stroke.strokeRect(), flow.layerOffsetX, flow.layerOffsetY),
+                  {0, 0, flow.work.width(), flow.work.height()}, rect);
     if (record && recording())
         eventMngr->recordStrokeEnd();
     CLayerData* layer = layers->Get(stroke.layerIndex);
@@ -146,10 +150,8 @@ void TPaper::endStroke(TFlowImage& flow, TStroke& stroke, bool record, TRect& re
             composeStroke(canvas_, stroke, box);
         if (clipBoxToSize(box, layer->imageWidth(), layer->imageHeight()))
             layer->image()->ImportFrom(flow.work, {box.x, box.y}, 255, box);
-        TBox touched = toBox(rect);
-        if (usesCoverage(stroke.kind) &&
-            clipBoxToSize(touched, flow.coverage.width(), flow.coverage.height()))
-            fillRect(flow.coverage, touched, 0);
+        if (usesCoverage(stroke.kind) && rect.width() > 0 && rect.height() > 0)
+            fillRect(flow.coverage, toBox(rect), 0);
         setModified(true);
     }
     stroke.reselectRoutines = nullptr;

@@ -125,16 +125,18 @@ std::string TPaper::buildTitle() const
 
 void TPaper::updateRect(TFlowImage& flow, ViewSink* view, const TRect& rect, const TStroke* stroke)
 {
+    // Only the paper shows; clipping first also keeps far-off rectangles' sizes in range.
+    TRect onPaper;
+    if (!intersectRect(rect, {0, 0, displayImage.width(), displayImage.height()}, onPaper))
+        return;
     TStrokeView strokeView;
     if (stroke && window.strokeInProgress && flow.layerIndex == stroke->layerIndex) {
-        const TBox inLayer{rect.left + flow.layerOffsetX, rect.top + flow.layerOffsetY,
-                           rect.width(), rect.height()};
+        const TBox inLayer{onPaper.left + flow.layerOffsetX, onPaper.top + flow.layerOffsetY,
+                           onPaper.width(), onPaper.height()};
         composeStroke(canvas_, *stroke, inLayer);
         strokeView = {flow.layerIndex, &flow.work};
     }
-    TBox box = toBox(rect);
-    if (!clipBoxToSize(box, displayImage.width(), displayImage.height()))
-        return;
+    const TBox box = toBox(onPaper);
     refreshDisplayBox(*layers, displayImage, box, paperColor,
                       isCurrentEngine() ? TLayerEngine::LayerAlpha : TLayerEngine::Legacy,
                       strokeView, clock());
