@@ -53,6 +53,9 @@ public:
     const TBlockInfo* BlockAt(int32_t x, int32_t y) const;
     TBlockInfo* GetBlock(int32_t bx, int32_t by, bool allocate);
     const TBlockInfo* GetBlock(int32_t bx, int32_t by) const;
+    // To be called after blocks were written directly (a file reader filling storage and Fill
+    // values), so that the image's own bookkeeping follows.
+    void blocksEdited() { contentChanged(); }
     // Address of pixel (x, y) in its block's storage (nullptr when there is none).
     uint8_t* BlockPixelAddress(int32_t x, int32_t y, bool allocate);
 

@@ -220,7 +220,7 @@ void CEventMngr::forgetWrittenState()
 
 void CEventMngr::recordNewPaper(int32_t width, int32_t height, int32_t extra)
 {
-    if (state != recording)
+    if (!readyToRecord())
         return;
     ByteWriter w;
     // Five values in a 28-byte payload (the code table fixes the length); the rest is 0.
@@ -230,10 +230,22 @@ void CEventMngr::recordNewPaper(int32_t width, int32_t height, int32_t extra)
         commit();
 }
 
+bool CEventMngr::readyToRecord()
+{
+    if (state != recording)
+        return false;
+    if (startStatePending_) {
+        startStatePending_ = false;
+        takeStartState();
+    }
+    return true;
+}
+
 void CEventMngr::takeStartState()
 {
     if (state != recording)
         return;
+    startStatePending_ = false;
     writeStateRecords(true);
     // When recording started (a SYSTEMTIME-sized block; the time itself is not replayed).
     // u32 length 16, then the 16 bytes of the time (all 0).
@@ -247,7 +259,7 @@ void CEventMngr::takeStartState()
 
 void CEventMngr::recordPaperColor(uint32_t color)
 {
-    if (state != recording)
+    if (!readyToRecord())
         return;
     writeStateRecords(false);
     ByteWriter w;
@@ -258,7 +270,7 @@ void CEventMngr::recordPaperColor(uint32_t color)
 
 void CEventMngr::recordLayerEvent(int32_t code, int32_t layer)
 {
-    if (state != recording)
+    if (!readyToRecord())
         return;
     writeStateRecords(false);
     ByteWriter w;
@@ -270,7 +282,7 @@ void CEventMngr::recordLayerEvent(int32_t code, int32_t layer)
 void CEventMngr::recordNewLayer(int32_t index, int32_t width, int32_t height, uint8_t opacity,
                                 uint8_t mode, uint16_t flags)
 {
-    if (state != recording)
+    if (!readyToRecord())
         return;
     writeStateRecords(false);
     ByteWriter w;
@@ -281,7 +293,7 @@ void CEventMngr::recordNewLayer(int32_t index, int32_t width, int32_t height, ui
 
 void CEventMngr::recordStrokeBegin(float x, float y, float pressure)
 {
-    if (state != recording)
+    if (!readyToRecord())
         return;
     writeStateRecords(true);
     ByteWriter w;
@@ -533,6 +545,33 @@ bool CEventMngr::walkProtection(bool set, bool mark, bool& isProtected)
         const uint8_t out[2] = {uint8_t(flags), uint8_t(flags >> 8)};
         stream_.writeAt(at + 2, out);
     });
+}
+
+bool CEventMngr::continueRecording(TEventFileData data)
+{
+    if (data.formatCode > kFormatCode || data.stream.size() > TEventStream::kMaxLength)
+        return false;
+    stream_.clear();
+    if (!stream_.append(data.stream))
+        return false;
+    committedEnd_ = stream_.writeEnd();
+    eventCount_ = data.eventCount;
+    formatCode = uint8_t(data.formatCode);
+    headerFlags = data.flags;
+    if (!starts_.valid() && !starts_.allocate(64, 64))
+        return false;
+    starts_.reset();
+    starts_.putCurrent(committedEnd_);
+    bool isProtected = false;
+    if (!walkProtection(false, false, isProtected) || isProtected) {
+        stopRecording();
+        return false;
+    }
+    forgetWrittenState();
+    recordedTones_.clear();
+    appended = 1;
+    state = recording;
+    return true;
 }
 
 void CEventMngr::stopRecording()

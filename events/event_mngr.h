@@ -71,6 +71,8 @@ public:
     const CPatMngrBase* replayTones() const override { return &replayTones_.tones(); }
     void recordNewPaper(int32_t width, int32_t height, int32_t extra) override;
     void takeStartState() override;
+    // The same, deferred until the next recorded action.
+    void takeStartStateLater() { startStatePending_ = true; }
     void recordStrokeBegin(float x, float y, float pressure) override;
     void recordStrokePoint(float x, float y, float pressure) override;
     void recordStrokeEnd() override;
@@ -133,6 +135,9 @@ public:
     bool switchToAppend();
     // Stops recording for good.
     void stopRecording();
+    // Takes a recording loaded with a paper (whose picture came from its layers) and goes on
+    // recording at its end.
+    bool continueRecording(TEventFileData data);
 
     uint8_t state = idle;
     uint8_t appended = 0;
@@ -156,6 +161,8 @@ private:
     bool guarded(const std::function<bool()>& write);
     void forgetWrittenState();
     void writeToneState();
+    // Writes the start state first when it waits for the next action; false when not recording.
+    bool readyToRecord();
     // Calls fn(offset, category, sub, payload length) for each packet from `from` to `to`;
     // false (with the message) at a packet that cannot be walked.
     bool forEachPacket(uint32_t from, uint32_t to,
@@ -186,6 +193,7 @@ private:
     std::array<TStateCopy, 256> lastState_{};
     std::set<int32_t> recordedTones_; // serials whose definition is in the stream
     bool strokeOpen_ = false;
+    bool startStatePending_ = false;
     std::vector<float> points_; // points not yet written: x, y, pressure
     uint32_t pointsInStroke_ = 0, chunksInStroke_ = 0;
 

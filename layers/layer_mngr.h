@@ -127,6 +127,7 @@ class CLayerMngr {
     int32_t thumbWidth() const { return thumbWidth_; }
     int32_t thumbHeight() const { return thumbHeight_; }
     int32_t nameCounter() const { return nameCounter_; }
+    void setNameCounter(int32_t counter) { nameCounter_ = counter; } // a loaded paper's
     MessageSink& messageSink() const { return messages_ ? *messages_ : stderrMessageSink(); }
     Clock& clock() const { return *clock_; }
 

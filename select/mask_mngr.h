@@ -39,6 +39,7 @@ public:
     bool HasAnyMask() const { return !masks_.empty(); }
     int32_t LastValidIndex() const;
     int32_t nameCounter() const { return nameCounter_; }
+    void setNameCounter(int32_t counter) { nameCounter_ = counter; } // a loaded paper's
 
     int32_t InsertEmpty(int32_t i);
     int32_t InsertMask(int32_t i, std::unique_ptr<CMaskData> mask);

@@ -1,0 +1,585 @@
+#include "files/paper_file.h"
+
+#include "core/block_vch.h"
+#include "core/block_vmtc.h"
+#include "core/safe_file.h"
+#include "events/event_file.h"
+#include "events/event_mngr.h"
+#include "files/compressor.h"
+#include "files/picture.h"
+#include "files/vkb_reader.h"
+#include "layers/blend_mode_table.h"
+#include "paper/paper.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+namespace qm {
+
+namespace {
+
+constexpr uint32_t magic(const char (&m)[5])
+{
+    return uint32_t(uint8_t(m[0])) | uint32_t(uint8_t(m[1])) << 8 | uint32_t(uint8_t(m[2])) << 16 |
+           uint32_t(uint8_t(m[3])) << 24;
+}
+
+constexpr uint32_t kPaperMagic = magic("QPIM");
+constexpr uint32_t kLayerMagic = magic("QLYR");
+constexpr uint32_t kMaskMagic = magic("QMSK");
+constexpr uint32_t kLayerRunMagic = magic("QBIM");
+constexpr uint32_t kMaskRunMagic = magic("QBMK");
+constexpr uint32_t kThumbnailMagic = magic("QTNL");
+constexpr uint32_t kEventsMagic = magic("QEVP");
+constexpr uint32_t kPlainEventsMagic = magic("QEVS");
+constexpr uint32_t kEventBlockMagic = magic("QBEV");
+constexpr uint32_t kHeaderLength = 48;
+constexpr uint32_t kRecordLength = 72; // layer and mask records before their names
+constexpr uint32_t kRunHeadLength = 32;
+constexpr int32_t kMaxRunTiles = 16;
+constexpr uint32_t kFileKind = 1;
+constexpr int32_t kLayerTile = 32;
+constexpr int32_t kMaskTile = 64;
+constexpr int32_t kTileBytes = 4096;
+
+size_t padTo4(size_t n)
+{
+    return (n + 3) & ~size_t(3);
+}
+
+// The name with its terminator, padded to a multiple of 4.
+void writeName(ByteWriter& out, const std::string& name)
+{
+    out.text(name);
+    out.zeros(padTo4(name.size() + 1) - name.size());
+}
+
+uint32_t nameFieldLength(const std::string& name)
+{
+    return uint32_t(padTo4(name.size() + 1));
+}
+
+// ---- tile runs ----
+
+// Writes the tiles of an image as runs: tiles with pixels (at most 16 a run) compressed as
+// one frame, uniform tiles as their fill values.
+bool writeRuns(ByteWriter& out, const CBlockImage& image, uint32_t runMagic)
+{
+    const auto& blocks = image.blocks();
+    size_t i = 0;
+    while (i < blocks.size()) {
+        const bool withPixels = blocks[i].allocated;
+        size_t end = i + 1;
+        while (end < blocks.size() && blocks[end].allocated == withPixels &&
+               (!withPixels || end - i < size_t(kMaxRunTiles)))
+            ++end;
+        const uint32_t count = uint32_t(end - i);
+        out.u32(runMagic);
+        const size_t lengthAt = out.size();
+        out.u32(0);
+        out.u32(uint32_t(image.blockWidth()));
+        out.u32(uint32_t(image.blockHeight()));
+        out.u32(withPixels ? 1 : 2);
+        out.u32(count);
+        const size_t compressedAt = out.size();
+        out.u32(0);
+        out.u32(withPixels ? count * uint32_t(kTileBytes) : count * 4);
+        out.zeros(8);
+        if (withPixels) {
+            std::vector<uint8_t> raw;
+            raw.reserve(size_t(count) * kTileBytes);
+            for (size_t k = i; k < end; ++k)
+                raw.insert(raw.end(), blocks[k].data.get(), blocks[k].data.get() + kTileBytes);
+            const size_t compressed = compressAppend(raw, out.data(), kFileCompressionLevel);
+            if (compressed == 0)
+                return false;
+            out.zeros(padTo4(compressed) - compressed);
+            out.patchU32(lengthAt, uint32_t(kRunHeadLength + padTo4(compressed)));
+            out.patchU32(compressedAt, uint32_t(compressed));
+        } else {
+            for (size_t k = i; k < end; ++k)
+                out.u32(blocks[k].fill);
+            out.patchU32(lengthAt, kRunHeadLength + count * 4);
+        }
+        i = end;
+    }
+    return true;
+}
+
+// Reads runs until the image's tile grid is covered, placing them in row-major order.
+PaperFileError readRuns(ByteReader& in, CBlockImage& image, uint32_t runMagic, int32_t fileTile,
+                        PaperFileError tileError)
+{
+    auto& blocks = image.blocks();
+    if (image.blockWidth() != fileTile || image.blockBytes() != kTileBytes)
+        return tileError;
+    size_t placed = 0;
+    while (placed < blocks.size()) {
+        if (in.remaining() < 8 + kRunHeadLength)
+            return PaperFileError::ShortRead;
+        if (in.u32() != runMagic)
+            return PaperFileError::WrongMagic;
+        const uint32_t length = in.u32();
+        if (length < kRunHeadLength || length > in.remaining())
+            return PaperFileError::BadLength;
+        const uint32_t tileW = in.u32(), tileH = in.u32(), type = in.u32(), count = in.u32();
+        const uint32_t compressed = in.u32(), raw = in.u32();
+        in.skip(8);
+        std::span<const uint8_t> data = in.take(length - kRunHeadLength);
+        if (tileW != uint32_t(fileTile) || tileH != uint32_t(fileTile))
+            return tileError;
+        if (count == 0)
+            return PaperFileError::EmptyRun;
+        if (count > blocks.size() - placed)
+            return PaperFileError::RunOutsideGrid;
+        if (type == 1) {
+            if (raw != count * uint32_t(kTileBytes) || compressed > data.size())
+                return PaperFileError::RunLength;
+            std::vector<uint8_t> pixels(raw);
+            if (decompressInto(data.first(compressed), pixels) != DecompressError::None)
+                return PaperFileError::RunLength;
+            for (uint32_t k = 0; k < count; ++k) {
+                TBlockInfo& block = blocks[placed + k];
+                if (!block.allocated && !image.AllocBlock(block))
+                    return PaperFileError::OutOfMemory;
+                std::memcpy(block.data.get(), pixels.data() + size_t(k) * kTileBytes, kTileBytes);
+            }
+        } else if (type == 2) {
+            if (raw != count * 4 || data.size() < raw)
+                return PaperFileError::RunLength;
+            ByteReader fills(data);
+            for (uint32_t k = 0; k < count; ++k) {
+                TBlockInfo& block = blocks[placed + k];
+                if (block.allocated)
+                    image.FreeBlock(block);
+                block.fill = fills.u32();
+            }
+        } else {
+            return PaperFileError::UnknownRunType;
+        }
+        placed += count;
+    }
+    image.blocksEdited();
+    return PaperFileError::None;
+}
+
+// ---- layers and masks ----
+
+bool writeLayer(ByteWriter& out, const CLayerData& layer, int32_t index)
+{
+    const CBlockVMTC& image = *layer.image();
+    const size_t start = out.size();
+    out.u32(kLayerMagic);
+    out.u32(kRecordLength + nameFieldLength(layer.name));
+    out.i32(index);
+    out.u16(uint16_t((layer.visible ? 1 : 0) | (layer.protectAlpha ? 2 : 0) | 0x10 |
+                     (layer.blendNoise ? 0x20 : 0)));
+    out.u8(layer.mode);
+    out.u8(layer.opacity);
+    out.u32(uint32_t(image.blockWidth()));
+    out.u32(uint32_t(image.blockHeight()));
+    out.u32(uint32_t(image.blocksAcross()));
+    out.u32(uint32_t(image.blocksDown()));
+    out.i32(image.width()), out.i32(image.height());
+    out.i32(layer.offsetX), out.i32(layer.offsetY);
+    out.i32(layer.paperWidth), out.i32(layer.paperHeight);
+    out.u32(CBlockVMTC::kDefaultFill);
+    out.u16(uint16_t(layer.name.size() + 1));
+    out.u16((layer.mode & 0x7F) > 3 ? 1 : 0);
+    out.u8(layer.blendAmount);
+    out.zeros(3);
+    out.u32(layer.random.state);
+    out.zeros(8);
+    writeName(out, layer.name);
+    if (!writeRuns(out, image, kLayerRunMagic)) {
+        out.data().resize(start); // the layer is left out
+        return false;
+    }
+    return true;
+}
+
+bool writeMask(ByteWriter& out, const CMaskData& mask, int32_t index, int32_t paperWidth,
+               int32_t paperHeight)
+{
+    const size_t start = out.size();
+    const bool pixels = mask.IsValid();
+    out.u32(kMaskMagic);
+    out.u32(kRecordLength + nameFieldLength(mask.name));
+    out.u32(uint32_t(index)); // the tag: its place in the list (serials change from run to run)
+    out.u16(pixels ? 1 : 0);
+    out.u16(0);
+    if (pixels) {
+        const CBlockVCH& image = *mask.coverage;
+        out.u32(uint32_t(image.blockWidth())), out.u32(uint32_t(image.blockHeight()));
+        out.u32(uint32_t(image.blocksAcross())), out.u32(uint32_t(image.blocksDown()));
+        out.i32(image.width()), out.i32(image.height());
+        out.i32(mask.offsetX), out.i32(mask.offsetY);
+    } else {
+        out.zeros(32);
+    }
+    out.i32(paperWidth), out.i32(paperHeight);
+    out.u32(pixels ? CBlockVCH::kDefaultFill : 0);
+    out.u16(uint16_t(mask.name.size() + 1));
+    out.zeros(18);
+    writeName(out, mask.name);
+    if (pixels && !writeRuns(out, *mask.coverage, kMaskRunMagic)) {
+        out.data().resize(start);
+        return false;
+    }
+    return true;
+}
+
+std::string readName(ByteReader& in, uint32_t fieldLength, uint16_t nameLength)
+{
+    std::span<const uint8_t> field = in.take(fieldLength);
+    size_t n = std::min<size_t>(nameLength, field.size());
+    while (n > 0 && field[n - 1] == 0)
+        --n;
+    return std::string(field.begin(), field.begin() + ptrdiff_t(n));
+}
+
+PaperFileError readLayer(ByteReader& in, uint32_t length, TPaper& paper)
+{
+    if (length < kRecordLength || length - kRecordLength > in.remaining())
+        return PaperFileError::BadLength;
+    const int32_t index = in.i32();
+    const uint16_t flags = in.u16();
+    const uint8_t mode = in.u8(), opacity = in.u8();
+    const uint32_t tileW = in.u32(), tileH = in.u32(), across = in.u32(), down = in.u32();
+    const int32_t width = in.i32(), height = in.i32();
+    const int32_t offsetX = in.i32(), offsetY = in.i32(), paperW = in.i32(), paperH = in.i32();
+    in.u32(); // the default fill: always the image's own
+    const uint16_t nameLength = in.u16();
+    const uint16_t modeWord = in.u16();
+    const uint8_t blendAmount = in.u8();
+    in.skip(3);
+    const uint32_t randomState = in.u32();
+    in.skip(8);
+    if (in.failed())
+        return PaperFileError::ShortRead;
+    if (modeWord > 1 || !modeInfo(mode & 0x7F))
+        return PaperFileError::Unsupported;
+    if (tileW != uint32_t(kLayerTile) || tileH != uint32_t(kLayerTile))
+        return PaperFileError::LayerTileSize;
+    if (width <= 0 || height <= 0 || width > 2 * kMaxPaperSide || height > 2 * kMaxPaperSide ||
+        across != uint32_t((width + kLayerTile - 1) / kLayerTile) ||
+        down != uint32_t((height + kLayerTile - 1) / kLayerTile))
+        return PaperFileError::BadLength;
+    const std::string name = readName(in, length - kRecordLength, nameLength);
+    CLayerMngr& layers = *paper.layers;
+    const int32_t at = layers.CreateLayer(index < 0 ? layers.Count() : index, width, height,
+                                          (flags & 1) != 0, opacity, mode,
+                                          !paper.isCurrentEngine());
+    CLayerData* layer = layers.Get(at);
+    if (!layer)
+        return PaperFileError::LayerCreateFailed;
+    layer->name = name;
+    layer->offsetX = offsetX, layer->offsetY = offsetY;
+    layer->paperWidth = paperW, layer->paperHeight = paperH;
+    layer->protectAlpha = (flags & 2) ? 1 : 0;
+    if (flags & 0x10) {
+        layer->blendNoise = (flags & 0x20) ? 1 : 0;
+        layer->blendAmount = blendAmount;
+        layer->random.Initialise(randomState, CLayerData::kRandomLow, CLayerData::kRandomHigh);
+    }
+    const PaperFileError runs =
+        readRuns(in, *layer->image(), kLayerRunMagic, kLayerTile, PaperFileError::LayerTileSize);
+    if (runs != PaperFileError::None) {
+        layers.Delete(at);
+        return runs;
+    }
+    layer->UpdateThumbnail();
+    return PaperFileError::None;
+}
+
+PaperFileError readMask(ByteReader& in, uint32_t length, TPaper& paper)
+{
+    if (length < kRecordLength || length - kRecordLength > in.remaining())
+        return PaperFileError::BadLength;
+    in.u32(); // the tag it had when saved
+    const uint16_t flags = in.u16();
+    in.u16();
+    const uint32_t tileW = in.u32(), tileH = in.u32(), across = in.u32(), down = in.u32();
+    const int32_t width = in.i32(), height = in.i32(), offsetX = in.i32(), offsetY = in.i32();
+    in.skip(12); // paper size and fill: the paper's own
+    const uint16_t nameLength = in.u16();
+    in.skip(18);
+    if (in.failed())
+        return PaperFileError::ShortRead;
+    auto mask = std::make_unique<CMaskData>();
+    mask->name = readName(in, length - kRecordLength, nameLength);
+    if (flags & 1) {
+        if (tileW != uint32_t(kMaskTile) || tileH != uint32_t(kMaskTile))
+            return PaperFileError::MaskTileSize;
+        if (width <= 0 || height <= 0 || width > 2 * kMaxPaperSide || height > 2 * kMaxPaperSide ||
+            across != uint32_t((width + kMaskTile - 1) / kMaskTile) ||
+            down != uint32_t((height + kMaskTile - 1) / kMaskTile))
+            return PaperFileError::BadLength;
+        if (!mask->createMask(width, height, paper.window.messages()))
+            return PaperFileError::OutOfMemory;
+        mask->offsetX = offsetX, mask->offsetY = offsetY;
+        const PaperFileError runs = readRuns(in, *mask->coverage, kMaskRunMagic, kMaskTile,
+                                             PaperFileError::MaskTileSize);
+        if (runs != PaperFileError::None)
+            return runs;
+    }
+    paper.masks->InsertMask(paper.masks->Count(), std::move(mask));
+    return PaperFileError::None;
+}
+
+void reportSaveFailure(TPaper& paper, const char* word, const std::string& name,
+                       PaperFileError error)
+{
+    char message[512];
+    std::snprintf(message, sizeof message, kSaveItemFailed, word, name.c_str(), int(error));
+    paper.window.messages().showMessage(message);
+}
+
+void reportLoadFailure(TPaper& paper, const char* word, PaperFileError error)
+{
+    char message[256];
+    std::snprintf(message, sizeof message, kLoadItemFailed, word, int(error));
+    paper.window.messages().showMessage(message);
+}
+
+} // namespace
+
+PaperFileError readPaperHeader(ByteReader& in, TPaperHeader& h)
+{
+    if (in.remaining() < 8 + kHeaderLength)
+        return PaperFileError::WriteFailed;
+    if (in.u32() != kPaperMagic)
+        return PaperFileError::WrongMagic;
+    if (in.u32() != kHeaderLength)
+        return PaperFileError::BadLength;
+    h.width = int32_t(in.u32());
+    h.height = int32_t(in.u32());
+    const uint32_t kind = in.u32();
+    in.u16(), in.u16(); // version
+    h.options = in.u32();
+    h.paperColour = in.u32() & 0xFFFFFFu;
+    h.currentLayer = in.u16();
+    h.currentMask = in.u16();
+    h.dpi = in.u16();
+    in.u16();
+    h.layerCount = in.u16();
+    h.layerNameCounter = in.u16();
+    h.maskCount = in.u16();
+    h.maskNameCounter = in.u16();
+    in.skip(8);
+    if (kind > kFileKind)
+        return PaperFileError::Unsupported;
+    if (h.width <= 0 || h.height <= 0 || h.width > kMaxPaperSide || h.height > kMaxPaperSide)
+        return PaperFileError::TooLarge;
+    return PaperFileError::None;
+}
+
+PaperFileError encodePaperFile(TPaper& paper, uint32_t options, ByteWriter& out)
+{
+    try {
+        CEventMngr* events = dynamic_cast<CEventMngr*>(paper.eventMngr.get());
+        if (!events || paper.eventOutputOff || events->committedEnd() == 0)
+            options &= ~paperFileOption::events;
+        if (paper.selectionShown)
+            options |= paperFileOption::selectionShown;
+        if (paper.selectionActive)
+            options |= paperFileOption::selectionActive;
+        const bool layers = options & paperFileOption::layers;
+        const bool masks = options & paperFileOption::masks;
+        out.u32(kPaperMagic);
+        out.u32(kHeaderLength);
+        out.u32(uint32_t(paper.width)), out.u32(uint32_t(paper.height));
+        out.u32(kFileKind);
+        out.u16(3), out.u16(3);
+        out.u32(options | (layers ? 1u << 8 : 0) | (masks ? 1u << 9 : 0));
+        out.u32(paper.paperColor);
+        out.u16(layers ? uint16_t(std::max(paper.currentLayerIndex(), 0)) : 0);
+        out.u16(masks ? uint16_t(std::max(paper.masks->CurrentIndex(), 0)) : 0);
+        out.u16(uint16_t(paper.dpi));
+        out.u16(0);
+        out.u16(layers ? uint16_t(paper.layerCount()) : 0);
+        out.u16(layers ? uint16_t(paper.layers->nameCounter()) : 0);
+        out.u16(masks ? uint16_t(paper.masks->Count()) : 0);
+        out.u16(masks ? uint16_t(paper.masks->nameCounter()) : 0);
+        out.zeros(8);
+        if (options & paperFileOption::thumbnail) {
+            TMTC thumbnail;
+            if (makeThumbnail(paper.displayImage, thumbnail))
+                writeThumbnailBlock(out, thumbnail, paper.width, paper.height, kThumbnailScrambled);
+        }
+        if (layers) {
+            int32_t written = 0;
+            for (int32_t i = 0; i < paper.layerCount(); ++i) {
+                const CLayerData& layer = *paper.layer(i);
+                if (layer.image() && writeLayer(out, layer, i))
+                    ++written;
+                else
+                    reportSaveFailure(paper, kLayerWord, layer.name, PaperFileError::WriteFailed);
+            }
+            if (written == 0)
+                return PaperFileError::WriteFailed;
+        }
+        if (masks)
+            for (int32_t i = 0; i < paper.masks->Count(); ++i)
+                if (!writeMask(out, *paper.masks->Mask(i), i, paper.width, paper.height))
+                    reportSaveFailure(paper, kMaskWord, paper.masks->Mask(i)->name,
+                                      PaperFileError::WriteFailed);
+        if (options & paperFileOption::events) {
+            // The section cuts itself back when it fails; the paper is saved without events.
+            if (writeCompressedSection(out, events->fileData()) != EventFileError::None)
+                paper.window.messages().showMessage(kEventSectionDropped);
+        }
+        return PaperFileError::None;
+    } catch (const std::bad_alloc&) {
+        return PaperFileError::OutOfMemory;
+    }
+}
+
+PaperFileError savePaperFile(const std::string& path, TPaper& paper, uint32_t options)
+{
+    ByteWriter out;
+    const PaperFileError error = encodePaperFile(paper, options, out);
+    if (error != PaperFileError::None)
+        return error;
+    return saveFileReplacing(path, out.data()) ? PaperFileError::None : PaperFileError::WriteFailed;
+}
+
+PaperFileError loadPaperBytes(std::span<const uint8_t> bytes, TPaper& paper, TFlowImage& flow,
+                              int32_t* unknownBlocks)
+{
+    try {
+        ByteReader in(bytes);
+        TPaperHeader header;
+        const PaperFileError headerError = readPaperHeader(in, header);
+        if (headerError != PaperFileError::None)
+            return headerError;
+        paper.setPaperSize(flow, header.width, header.height);
+        while (paper.masks->Count() > 0)
+            paper.masks->Remove(0);
+        paper.dpi = header.dpi;
+        paper.paperColor = header.paperColour;
+        int32_t unknown = 0;
+        uint32_t lastUnknown = 0;
+        bool eventsLoaded = false;
+        while (in.remaining() >= 8) {
+            const size_t blockStart = in.position();
+            const uint32_t id = in.u32();
+            const uint32_t length = in.u32();
+            if (length > in.remaining() && id != kEventsMagic && id != kPlainEventsMagic)
+                return PaperFileError::ShortRead;
+            if (id == kLayerMagic || id == kMaskMagic) {
+                const bool isLayer = id == kLayerMagic;
+                const PaperFileError error =
+                    isLayer ? readLayer(in, length, paper) : readMask(in, length, paper);
+                if (error != PaperFileError::None) {
+                    reportLoadFailure(paper, isLayer ? kLayerWord : kMaskWord, error);
+                    return error;
+                }
+                continue;
+            }
+            if (id == kEventsMagic || id == kPlainEventsMagic) {
+                ByteReader section(bytes.subspan(blockStart));
+                TEventFileData data;
+                auto* events = dynamic_cast<CEventMngr*>(paper.eventMngr.get());
+                if (readEventSection(section, data) == EventFileError::None && events &&
+                    events->continueRecording(std::move(data))) {
+                    eventsLoaded = true;
+                    in.skip(section.position() - 8);
+                    continue;
+                }
+                // The section comes last: what follows a broken one is part of it.
+                paper.window.messages().showMessage(kEventSectionDropped);
+                break;
+            }
+            const bool known = id == kThumbnailMagic || id == kEventBlockMagic ||
+                               id == kLayerRunMagic || id == kMaskRunMagic;
+            if (!known) {
+                ++unknown;
+                lastUnknown = id;
+            }
+            in.skip(length);
+        }
+        // A file cut between two blocks still ends cleanly; the counts tell.
+        if (((header.options & paperFileOption::layers) && paper.layerCount() != header.layerCount) ||
+            ((header.options & paperFileOption::masks) && paper.masks->Count() != header.maskCount))
+            return PaperFileError::ShortRead;
+        if (unknownBlocks)
+            *unknownBlocks = unknown;
+        if (unknown > 0) {
+            char id[5] = {char(lastUnknown), char(lastUnknown >> 8), char(lastUnknown >> 16),
+                          char(lastUnknown >> 24), 0};
+            char message[160];
+            std::snprintf(message, sizeof message, kUnknownBlocksIgnored, unknown, id);
+            paper.window.messages().showMessage(message);
+        }
+        if (paper.layerCount() == 0)
+            paper.createLayer(flow, 0, header.width, header.height, true, 255, 3, false);
+        paper.layers->setNameCounter(header.layerNameCounter);
+        paper.masks->setNameCounter(header.maskNameCounter);
+        paper.selectionShown = (header.options & paperFileOption::selectionShown) ? 1 : 0;
+        paper.selectionActive = (header.options & paperFileOption::selectionActive) ? 1 : 0;
+        if (paper.masks->Count() > 0)
+            paper.masks->SetCurrent(std::min(header.currentMask, paper.masks->Count() - 1));
+        paper.setCurrentLayer(flow, std::min(header.currentLayer, paper.layerCount() - 1));
+        paper.initialised = 1;
+        // Without its recording the picture cannot be replayed from the start: a recording made
+        // from here would not describe it, so none is written out with it.
+        if (!eventsLoaded) {
+            if (auto* events = dynamic_cast<CEventMngr*>(paper.eventMngr.get()))
+                events->stopRecording();
+            paper.eventOutputOff = 1;
+        } else {
+            // Written with the next edit, so that an untouched paper saves as it loaded.
+            static_cast<CEventMngr&>(*paper.eventMngr).takeStartStateLater();
+        }
+        paper.refreshAll(flow, paper.currentLayerIndex(), false);
+        return PaperFileError::None;
+    } catch (const std::bad_alloc&) {
+        return PaperFileError::OutOfMemory;
+    }
+}
+
+PaperFileError loadPaperFile(const std::string& path, TPaper& paper, TFlowImage& flow,
+                             int32_t* unknownBlocks)
+{
+    std::vector<uint8_t> bytes;
+    if (!readWholeFile(path, bytes))
+        return PaperFileError::ShortRead;
+    return loadPaperBytes(bytes, paper, flow, unknownBlocks);
+}
+
+int32_t loadVkbPaper(std::span<const uint8_t> bytes, TPaper& paper, TFlowImage& flow)
+{
+    TVkbFile file;
+    const VkbError error = readVkb(bytes, file);
+    if (error != VkbError::None) {
+        if (error == VkbError::WrongMagic)
+            paper.window.messages().showMessage(kVkbUnknownFormatText);
+        return int32_t(error);
+    }
+    paper.setPaperSize(flow, file.width, file.height);
+    paper.paperColor = file.paperColour & 0xFFFFFFu;
+    for (const TVkbLayer& old : file.layers) {
+        const int32_t at = paper.layers->AddLayer(file.width, file.height, true, old.level,
+                                                  uint8_t(old.mode & 0x7F));
+        CLayerData* layer = paper.layers->Get(at);
+        if (!layer)
+            return int32_t(PaperFileError::LayerCreateFailed);
+        layer->image()->ImportFrom(old.image, {0, 0}, 255, old.image.bounds());
+        layer->image()->Optimize();
+        layer->UpdateThumbnail();
+    }
+    if (auto* events = dynamic_cast<CEventMngr*>(paper.eventMngr.get()))
+        events->stopRecording();
+    paper.eventOutputOff = 1;
+    if (!file.eventsValid)
+        paper.window.messages().showMessage(kVkbBrokenEventsText);
+    paper.locked = file.eventsValid && file.eventsProtected ? 1 : 0;
+    paper.initialised = 1;
+    paper.setCurrentLayer(flow, std::min(file.currentLayer, paper.layerCount() - 1));
+    paper.refreshAll(flow, paper.currentLayerIndex(), false);
+    return 0;
+}
+
+} // namespace qm
