@@ -166,6 +166,12 @@ PaperFileError readRuns(ByteReader& in, CBlockImage& image, uint32_t runMagic, i
 
 // ---- layers and masks ----
 
+// Offsets place an image against the paper; anything beyond twice the largest paper is junk.
+bool saneOffset(int32_t offset)
+{
+    return offset >= -2 * kMaxPaperSide && offset <= 2 * kMaxPaperSide;
+}
+
 bool writeLayer(ByteWriter& out, const CLayerData& layer, int32_t index)
 {
     const CBlockVMTC& image = *layer.image();
@@ -264,7 +270,9 @@ PaperFileError readLayer(ByteReader& in, uint32_t length, TPaper& paper)
         return PaperFileError::LayerTileSize;
     if (width <= 0 || height <= 0 || width > 2 * kMaxPaperSide || height > 2 * kMaxPaperSide ||
         across != uint32_t((width + kLayerTile - 1) / kLayerTile) ||
-        down != uint32_t((height + kLayerTile - 1) / kLayerTile))
+        down != uint32_t((height + kLayerTile - 1) / kLayerTile) || !saneOffset(offsetX) ||
+        !saneOffset(offsetY) || paperW <= 0 || paperH <= 0 || paperW > kMaxPaperSide ||
+        paperH > kMaxPaperSide)
         return PaperFileError::BadLength;
     const std::string name = readName(in, length - kRecordLength, nameLength);
     CLayerMngr& layers = *paper.layers;
@@ -314,7 +322,8 @@ PaperFileError readMask(ByteReader& in, uint32_t length, TPaper& paper)
             return PaperFileError::MaskTileSize;
         if (width <= 0 || height <= 0 || width > 2 * kMaxPaperSide || height > 2 * kMaxPaperSide ||
             across != uint32_t((width + kMaskTile - 1) / kMaskTile) ||
-            down != uint32_t((height + kMaskTile - 1) / kMaskTile))
+            down != uint32_t((height + kMaskTile - 1) / kMaskTile) || !saneOffset(offsetX) ||
+            !saneOffset(offsetY))
             return PaperFileError::BadLength;
         if (!mask->createMask(width, height, paper.window.messages()))
             return PaperFileError::OutOfMemory;
