@@ -4,12 +4,12 @@
 #include "events/event_mngr.h"
 
 #include "core/byte_io.h"
+#include "events/event_texts.h"
 #include "events/event_file.h"
 #include "paper/paper.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace qm {
 
@@ -47,12 +47,7 @@ const char* categoryName(uint8_t category)
 bool CEventMngr::missing(const char* what)
 {
     missingOperation = what;
-    char text[200];
-    std::snprintf(text, sizeof text,
-                  "This recording needs an operation that cannot be replayed yet (%s); the replay "
-                  "stops here.",
-                  what);
-    paper_.window.messages().showMessage(text);
+    reportMissingOperation(paper_.window.messages(), what);
     return false;
 }
 

@@ -1,8 +1,20 @@
 #include "events/event_texts.h"
 
+#include "core/message_sink.h"
+
 #include <cstdio>
 
 namespace qm {
+
+void reportMissingOperation(MessageSink& messages, const char* what)
+{
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "This recording needs an operation that cannot be replayed yet (%s); the replay "
+                  "stops here.",
+                  what);
+    messages.showMessage(text);
+}
 
 std::string replayTitle(const std::string& base, TReplayTitle kind, int32_t percent,
                         uint32_t elapsedMs)

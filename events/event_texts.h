@@ -21,6 +21,11 @@ inline constexpr const char* kStopRecordingQuestion =
 inline constexpr const char* kSaveBeforeStopQuestion = "今までのｲﾍﾞﾝﾄを保存しますか?";
 inline constexpr const char* kStopReplayQuestion = "ｲﾍﾞﾝﾄ再生の途中ですが、再生を終了しますか?";
 
+class MessageSink;
+
+// Tells the user that a recording needs an operation this program cannot replay yet.
+void reportMissingOperation(MessageSink& messages, const char* what);
+
 // The least time between two replay steps in wait mode, in milliseconds.
 inline constexpr uint32_t kWaitStepMs = 20;
 inline constexpr uint32_t kLegacyWaitStepMs = 8;

@@ -1,9 +1,9 @@
 #include "events/legacy_replay.h"
 
 #include "core/byte_io.h"
+#include "events/event_texts.h"
 #include "paper/paper.h"
 
-#include <cstdio>
 
 namespace qm {
 
@@ -73,12 +73,7 @@ bool TLegacyReplay::start(const TLegacyScan& scan)
 bool TLegacyReplay::missing(const char* what)
 {
     missingOperation = what;
-    char text[200];
-    std::snprintf(text, sizeof text,
-                  "This recording needs an operation that cannot be replayed yet (%s); the replay "
-                  "stops here.",
-                  what);
-    paper_.window.messages().showMessage(text);
+    reportMissingOperation(paper_.window.messages(), what);
     return false;
 }
 
