@@ -1,22 +1,58 @@
-// Entry point of the quillmere executable.
+// Entry point of the quillmere executable. The headless modes (render, viewer, export) run
+// here without any window system; the drawing window comes with the application.
+#include "app/headless.h"
+#include "files/command_line.h"
+
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+void printUsage()
+{
+    std::printf(
+        "Usage: quillmere [switches] [files...]\n"
+        "\n"
+        "Switches begin with \"-\" (or \"--\") and are compared without regard to case;\n"
+        "anything else, including a path beginning with \"/\", is a file.\n"
+        "\n"
+        "  -render FILE      replay a recording (.qm3, .qme, .zx3, .vke) to its end, write its\n"
+        "                    picture as FILE.bmp and the recording back beside it\n"
+        "  -viewer FILE      replay a recording to its end and report; writes nothing\n"
+        "  -O<folder>        output folder (default: beside the input)\n"
+        "  -W<fd>            write each status as a line \"status <code>\" to descriptor fd\n"
+        "  -T<seconds>       viewer: wait this long before reporting\n"
+        "  -export FILE...   convert papers, recordings and pictures (.qmp .vkb .qm3 .qme .vke\n"
+        "                    .bmp .png .jpg .psd)\n"
+        "  -X<ext>           export as png (default), bmp, jpg, psd (layered) or qmp\n"
+        "  -help, -version\n"
+        "\n"
+        "Render status (exit code 0 for 8, else the status): 8 written, 9 write failed,\n"
+        "10 cannot open (a FILE.bad marker is left), 11 protected recording (FILE.prt),\n"
+        "13 viewer done.\n");
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (std::strcmp(arg, "--version") == 0 || std::strcmp(arg, "-version") == 0) {
-            std::printf("Quillmere %s\n", QUILLMERE_VERSION);
-            return 0;
-        }
-        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-help") == 0) {
-            std::printf("Usage: quillmere [files...]\n"
-                        "  --help       show this text\n"
-                        "  --version    show the version\n");
-            return 0;
-        }
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const qm::TCommandLine line = qm::parseCommandLine(args);
+    for (const std::string& arg : line.unknownSwitches)
+        std::fprintf(stderr, "unknown command line switch!\n    arg = %s\n", arg.c_str());
+    if (line.help) {
+        printUsage();
+        return 0;
     }
+    if (line.version) {
+        std::printf("Quillmere %s\n", QUILLMERE_VERSION);
+        return 0;
+    }
+    if (line.exportMode)
+        return qm::runExport(line);
+    if (line.render)
+        return qm::runRender(line);
     std::printf("Quillmere %s: the engine is built; the drawing window is not built yet.\n",
                 QUILLMERE_VERSION);
     return 0;

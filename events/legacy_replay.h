@@ -29,6 +29,7 @@ public:
     TReplayStep step();
     TReplayStep playAll();
     int32_t progress() const { return packets_.readProgress(); }
+    const TEventPacket& packets() const { return packets_; }
 
     std::string missingOperation; // what stopped the replay, when this program lacks it
 

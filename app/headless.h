@@ -1,0 +1,22 @@
+// The modes that need no display: render (replay a recording, write its picture and the
+// recording, report a status), viewer (replay and report) and export (convert files).
+#pragma once
+
+#include "files/command_line.h"
+
+namespace qm {
+
+// Render-mode statuses.
+enum class TRenderStatus : int32_t {
+    written = 8,      // picture and recording written
+    writeFailed = 9,
+    cannotOpen = 10,  // missing, unreadable or not a recording that replays
+    protectedRecording = 11,
+    viewerDone = 13,
+};
+
+// Each returns the process exit code.
+int runRender(const TCommandLine& line);
+int runExport(const TCommandLine& line);
+
+} // namespace qm
