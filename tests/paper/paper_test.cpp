@@ -41,7 +41,7 @@ TEST(Paper, GridTitleAndViewTransform)
     EXPECT_EQ(f.paper->gridX, 2);
     EXPECT_EQ(f.paper->gridY, 2);
 
-    f.paper->title = "a";
+    f.paper->title = std::string(1, 'a');
     f.paper->locked = 1;
     f.paper->zoomLevel = -2;
     EXPECT_EQ(f.paper->buildTitle(), "<LOCKED> \"a\" w640 x h480 : 67%");
