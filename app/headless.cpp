@@ -57,12 +57,7 @@ struct TDocument {
     {
         services.liveStroke = &stroke;
         services.config = &config;
-        services.makeEvents = [this](TPaper& p) {
-            auto events = std::make_unique<CEventMngr>(p);
-            const int32_t depth = std::max(8, config.undoMax + 34);
-            events->beginRecording(&stroke, nullptr, depth, depth);
-            return events;
-        };
+        services.makeEvents = eventRecorder(&stroke, nullptr, config.undoMax);
         paper = std::make_unique<TPaper>(window, services);
         flow.paper = paper.get();
     }

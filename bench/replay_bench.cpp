@@ -22,11 +22,7 @@ struct BenchPaper {
     BenchPaper()
     {
         services.liveStroke = &stroke;
-        services.makeEvents = [this](TPaper& p) {
-            auto events = std::make_unique<CEventMngr>(p);
-            events->beginRecording(&stroke, nullptr, 42, 42);
-            return events;
-        };
+        services.makeEvents = eventRecorder(&stroke, nullptr, 8);
         paper = std::make_unique<TPaper>(window, services);
         flow.paper = paper.get();
     }

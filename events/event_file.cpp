@@ -55,20 +55,46 @@ struct TDataBlock {
     uint32_t length = 0;
 };
 
+// The first 40 bytes both section kinds share.
+struct TSectionHead {
+    uint32_t magic = 0, length = 0, paperWidth = 0, paperHeight = 0;
+    uint16_t formatCode = 0, flags = 0;
+    uint32_t eventCount = 0, streamLength = 0;
+
+    static TSectionHead read(ByteReader& in)
+    {
+        TSectionHead h;
+        h.magic = in.u32();
+        h.length = in.u32();
+        h.paperWidth = in.u32();
+        h.paperHeight = in.u32();
+        h.formatCode = in.u16();
+        h.flags = in.u16();
+        in.skip(4); // version
+        h.eventCount = in.u32();
+        h.streamLength = in.u32();
+        in.skip(8);
+        return h;
+    }
+    // Everything but the stream goes to the caller's data.
+    void install(TEventFileData& data) const
+    {
+        data.eventCount = eventCount;
+        data.formatCode = formatCode;
+        data.flags = flags;
+        data.paperWidth = int32_t(paperWidth);
+        data.paperHeight = int32_t(paperHeight);
+    }
+};
+
 EventFileError readCompressedSection(ByteReader& in, TEventFileData& data, int32_t segmentSize)
 {
     if (in.remaining() < kCompressedHeaderSize)
         return EventFileError::ShortRead;
-    const uint32_t magic = in.u32();
-    const uint32_t headerLength = in.u32();
-    const uint32_t paperWidth = in.u32();
-    const uint32_t paperHeight = in.u32();
-    const uint16_t formatCode = in.u16();
-    const uint16_t flags = in.u16();
-    in.skip(4); // version
-    const uint32_t eventCount = in.u32();
-    const uint32_t streamLength = in.u32();
-    in.skip(8);
+    const TSectionHead head = TSectionHead::read(in);
+    const uint32_t magic = head.magic, headerLength = head.length;
+    const uint16_t formatCode = head.formatCode;
+    const uint32_t streamLength = head.streamLength;
     const uint32_t blockCount = in.u32();
     const uint32_t fileSegmentSize = in.u32();
     in.skip(8);
@@ -131,11 +157,7 @@ EventFileError readCompressedSection(ByteReader& in, TEventFileData& data, int32
             DecompressError::None)
             return EventFileError::AppendFailed;
     data.stream = std::move(stream);
-    data.eventCount = eventCount;
-    data.formatCode = formatCode;
-    data.flags = flags;
-    data.paperWidth = int32_t(paperWidth);
-    data.paperHeight = int32_t(paperHeight);
+    head.install(data);
     return EventFileError::None;
 }
 
@@ -143,16 +165,10 @@ EventFileError readUncompressedSection(ByteReader& in, TEventFileData& data)
 {
     if (in.remaining() < kUncompressedHeaderSize)
         return EventFileError::ShortRead;
-    const uint32_t magic = in.u32();
-    const uint32_t blockLength = in.u32();
-    const uint32_t paperWidth = in.u32();
-    const uint32_t paperHeight = in.u32();
-    const uint16_t formatCode = in.u16();
-    const uint16_t flags = in.u16();
-    in.skip(4); // version
-    const uint32_t eventCount = in.u32();
-    const uint32_t streamLength = in.u32();
-    in.skip(8);
+    const TSectionHead head = TSectionHead::read(in);
+    const uint32_t magic = head.magic, blockLength = head.length;
+    const uint16_t formatCode = head.formatCode, flags = head.flags;
+    const uint32_t streamLength = head.streamLength;
     if (magic != blockMagic("QEVS"))
         return EventFileError::WrongMagic;
     if (formatCode > kEventFormatCode)
@@ -170,11 +186,7 @@ EventFileError readUncompressedSection(ByteReader& in, TEventFileData& data)
         return EventFileError::ShortRead;
     in.skip(size_t(padding));
     data.stream.assign(stream.begin(), stream.end());
-    data.eventCount = eventCount;
-    data.formatCode = formatCode;
-    data.flags = flags;
-    data.paperWidth = int32_t(paperWidth);
-    data.paperHeight = int32_t(paperHeight);
+    head.install(data);
     return EventFileError::None;
 }
 

@@ -585,4 +585,16 @@ void CEventMngr::stopRecording()
         paper_.window.playback = TPlayback::none;
 }
 
+std::function<std::unique_ptr<PaperEvents>(TPaper&)>
+eventRecorder(TStroke* liveStroke, const CPatMngrBase* tones, int32_t undoDepth)
+{
+    return [=](TPaper& paper) -> std::unique_ptr<PaperEvents> {
+        auto events = std::make_unique<CEventMngr>(paper);
+        const int32_t depth = std::max(8, undoDepth + 34);
+        if (!events->beginRecording(liveStroke, tones, depth, depth))
+            return nullptr;
+        return events;
+    };
+}
+
 } // namespace qm

@@ -216,4 +216,9 @@ private:
     uint16_t streamVersion_ = 0x0303; // major << 8 | minor of the replayed stream
 };
 
+// The paper's recorder as the program makes it: recording from the start with the live stroke
+// and the tone list, its history max(8, undoDepth + 34) deep both ways.
+std::function<std::unique_ptr<PaperEvents>(TPaper&)>
+eventRecorder(TStroke* liveStroke, const CPatMngrBase* tones, int32_t undoDepth);
+
 } // namespace qm

@@ -19,21 +19,15 @@ namespace qm {
 
 namespace {
 
-constexpr uint32_t magic(const char (&m)[5])
-{
-    return uint32_t(uint8_t(m[0])) | uint32_t(uint8_t(m[1])) << 8 | uint32_t(uint8_t(m[2])) << 16 |
-           uint32_t(uint8_t(m[3])) << 24;
-}
-
-constexpr uint32_t kPaperMagic = magic("QPIM");
-constexpr uint32_t kLayerMagic = magic("QLYR");
-constexpr uint32_t kMaskMagic = magic("QMSK");
-constexpr uint32_t kLayerRunMagic = magic("QBIM");
-constexpr uint32_t kMaskRunMagic = magic("QBMK");
-constexpr uint32_t kThumbnailMagic = magic("QTNL");
-constexpr uint32_t kEventsMagic = magic("QEVP");
-constexpr uint32_t kPlainEventsMagic = magic("QEVS");
-constexpr uint32_t kEventBlockMagic = magic("QBEV");
+constexpr uint32_t kPaperMagic = blockMagic("QPIM");
+constexpr uint32_t kLayerMagic = blockMagic("QLYR");
+constexpr uint32_t kMaskMagic = blockMagic("QMSK");
+constexpr uint32_t kLayerRunMagic = blockMagic("QBIM");
+constexpr uint32_t kMaskRunMagic = blockMagic("QBMK");
+constexpr uint32_t kThumbnailMagic = blockMagic("QTNL");
+constexpr uint32_t kEventsMagic = blockMagic("QEVP");
+constexpr uint32_t kPlainEventsMagic = blockMagic("QEVS");
+constexpr uint32_t kEventBlockMagic = blockMagic("QBEV");
 constexpr uint32_t kHeaderLength = 48;
 constexpr uint32_t kRecordLength = 72; // layer and mask records before their names
 constexpr uint32_t kRunHeadLength = 32;

@@ -20,11 +20,7 @@ void load(const uint8_t* data, size_t size, bool old)
     qm::TStroke stroke;
     qm::TPaperServices services;
     services.liveStroke = &stroke;
-    services.makeEvents = [&](qm::TPaper& paper) {
-        auto events = std::make_unique<qm::CEventMngr>(paper);
-        events->beginRecording(&stroke, nullptr, 8, 8);
-        return events;
-    };
+    services.makeEvents = qm::eventRecorder(&stroke, nullptr, 8);
     qm::TPaper paper(window, services);
     qm::TFlowImage flow(&paper);
     if (old)

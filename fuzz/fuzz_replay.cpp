@@ -25,15 +25,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     qm::TStroke stroke;
     qm::TPaperServices services;
     services.liveStroke = &stroke;
-    services.makeEvents = [&](qm::TPaper& paper) {
-        auto events = std::make_unique<qm::CEventMngr>(paper);
-        events->beginRecording(&stroke, nullptr, 8, 8);
-        events->maxSide = 256; // keeps each run small; the reader's own limits are tested
-        return events;
-    };
+    services.makeEvents = qm::eventRecorder(&stroke, nullptr, 8);
     qm::TPaper paper(window, services);
     qm::TFlowImage flow(&paper);
     auto& events = static_cast<qm::CEventMngr&>(*paper.eventMngr);
+    events.maxSide = 256; // keeps each run small; the reader's own limits are tested
     if (events.openForReplay(std::move(file), flow) == qm::TReplayOpen::success)
         events.replayAll(flow);
     return 0;

@@ -1,4 +1,5 @@
 // The headless modes, through the real executable.
+#include "../paper/paper_fixture.h"
 #include "core/byte_io.h"
 #include "events/event_mngr.h"
 #include "events/event_packet.h"
@@ -21,24 +22,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class QuietWindow : public TDrawWindow {
-public:
-    MessageSink& messages() override { return sink; }
-    CollectingMessageSink sink;
-};
-
 // A small drawing recorded by the engine, saved as a recording (and as a paper file).
-struct Drawing {
+struct Drawing : test::RecordedPaper {
     Drawing()
     {
-        services.liveStroke = &stroke;
-        services.makeEvents = [this](TPaper& p) {
-            auto events = std::make_unique<CEventMngr>(p);
-            events->beginRecording(&stroke, nullptr, 16, 16);
-            return events;
-        };
-        paper = std::make_unique<TPaper>(window, services);
-        flow.paper = paper.get();
         paper->initPaper("d", flow, 60, 40);
         for (int kind : {0, 5, 1}) {
             stroke.resetToDefaults(kind);
@@ -53,12 +40,6 @@ struct Drawing {
             paper->endStroke(flow, stroke, true, rect, nullptr);
         }
     }
-    CEventMngr& events() { return static_cast<CEventMngr&>(*paper->eventMngr); }
-    QuietWindow window;
-    TStroke stroke;
-    TPaperServices services;
-    std::unique_ptr<TPaper> paper;
-    TFlowImage flow;
 };
 
 struct TempDir {

@@ -1,4 +1,5 @@
 // The recorder's packets and the player's rules, on small hand-made streams.
+#include "../paper/paper_fixture.h"
 #include "core/byte_io.h"
 #include "events/event_file.h"
 #include "events/event_mngr.h"
@@ -13,29 +14,14 @@ namespace qm {
 
 namespace {
 
-class QuietWindow : public TDrawWindow {
-public:
-    MessageSink& messages() override { return sink; }
-    CollectingMessageSink sink;
-};
-
-struct Recorder {
-    Recorder(bool init = true)
+struct Recorder : test::RecordedPaper {
+    explicit Recorder(bool init = true)
     {
-        services.liveStroke = &stroke;
-        services.makeEvents = [this](TPaper& p) {
-            auto events = std::make_unique<CEventMngr>(p);
-            events->beginRecording(&stroke, nullptr, 16, 16);
-            return events;
-        };
-        paper = std::make_unique<TPaper>(window, services);
-        flow.paper = paper.get();
         if (init)
             paper->initPaper("t", flow, 64, 48);
         stroke.resetToDefaults(0);
         stroke.setWidth(3);
     }
-    CEventMngr& events() { return static_cast<CEventMngr&>(*paper->eventMngr); }
 
     // The packets of the committed stream, as (category, sub) pairs.
     std::vector<std::pair<int, int>> codes()
@@ -67,11 +53,6 @@ struct Recorder {
         paper->endStroke(flow, stroke, true, rect, nullptr);
     }
 
-    TStroke stroke;
-    QuietWindow window;
-    TPaperServices services;
-    std::unique_ptr<TPaper> paper;
-    TFlowImage flow;
 };
 
 int countOf(const std::vector<std::pair<int, int>>& codes, int c, int s)

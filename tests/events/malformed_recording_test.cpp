@@ -1,6 +1,7 @@
 // Broken recordings: every cut and many damaged bytes of a real recording end with an error
 // or a short replay, never a crash, a hang or an unbounded allocation (the sanitizer build
 // runs this too).
+#include "../paper/paper_fixture.h"
 #include "core/byte_io.h"
 #include "events/event_file.h"
 #include "events/event_mngr.h"
@@ -14,26 +15,8 @@ namespace qm {
 
 namespace {
 
-class QuietWindow : public TDrawWindow {
-public:
-    MessageSink& messages() override { return sink; }
-    CollectingMessageSink sink;
-};
-
-struct Player {
-    Player()
-    {
-        services.liveStroke = &stroke;
-        services.makeEvents = [this](TPaper& p) {
-            auto events = std::make_unique<CEventMngr>(p);
-            events->beginRecording(&stroke, nullptr, 8, 8);
-            events->maxSide = 256;
-            return events;
-        };
-        paper = std::make_unique<TPaper>(window, services);
-        flow.paper = paper.get();
-    }
-    CEventMngr& events() { return static_cast<CEventMngr&>(*paper->eventMngr); }
+struct Player : test::RecordedPaper {
+    Player() { events().maxSide = 256; }
     // Reads and replays whatever the bytes hold; true when it got to the end.
     bool play(std::span<const uint8_t> bytes)
     {
@@ -44,11 +27,6 @@ struct Player {
             return false;
         return events().replayAll(flow) == TReplayStep::end;
     }
-    QuietWindow window;
-    TStroke stroke;
-    TPaperServices services;
-    std::unique_ptr<TPaper> paper;
-    TFlowImage flow;
 };
 
 std::vector<uint8_t> sampleRecording(bool compressed)

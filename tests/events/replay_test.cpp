@@ -1,5 +1,6 @@
 // The recording always describes the picture: a paper edited live with every brush kind,
 // layer edits, undos and redos, saved and replayed, gives the same layers bit for bit.
+#include "../paper/paper_fixture.h"
 #include "events/event_file.h"
 #include "events/event_mngr.h"
 #include "files/app_profile.h"
@@ -16,43 +17,21 @@ namespace qm {
 
 namespace {
 
-class QuietWindow : public TDrawWindow {
-public:
-    MessageSink& messages() override { return sink; }
-    CollectingMessageSink sink;
-};
-
-// A paper with an event recorder, as the application makes it.
-struct RecordedPaper {
-    RecordedPaper()
+// The live tone list: two dot grids and a line tone.
+struct LiveTones {
+    LiveTones()
     {
-        config.undoMax = 12;
-        services.liveStroke = &stroke;
-        services.config = &config;
-        services.clock = &clock;
-        services.tones = &tones;
         SToneAttr lines;
         lines.shape = uint8_t(ToneShape::Line);
         lines.angle = 30.0f;
         tones.AddTone(lines, true);
-        services.makeEvents = [this](TPaper& p) {
-            auto events = std::make_unique<CEventMngr>(p);
-            events->beginRecording(&stroke, &tones, 12 + 34, 12 + 34);
-            return events;
-        };
-        paper = std::make_unique<TPaper>(window, services);
-        flow.paper = paper.get();
     }
-    CEventMngr& events() { return static_cast<CEventMngr&>(*paper->eventMngr); }
+    CToneMngr tones;
+};
 
-    TConfigSettings config;
-    CToneMngr tones; // two dot grids and a line tone
-    FakeClock clock{1000};
-    TStroke stroke;
-    QuietWindow window;
-    TPaperServices services;
-    std::unique_ptr<TPaper> paper;
-    TFlowImage flow;
+// A paper as the program makes it, painting through the live tone list.
+struct RecordedPaper : LiveTones, test::RecordedPaper {
+    RecordedPaper() : test::RecordedPaper(&tones) {}
 };
 
 std::string tempPath(const char* name)

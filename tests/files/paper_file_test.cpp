@@ -1,5 +1,7 @@
 #include "files/paper_file.h"
 
+#include "../paper/paper_fixture.h"
+
 #include "events/event_mngr.h"
 #include "files/app_profile.h"
 #include "files/vkb_reader.h"
@@ -14,38 +16,13 @@ namespace qm {
 
 namespace {
 
-class QuietWindow : public TDrawWindow {
-public:
-    MessageSink& messages() override { return sink; }
-    CollectingMessageSink sink;
-};
-
-struct Doc {
-    Doc()
-    {
-        services.liveStroke = &stroke;
-        services.clock = &clock; // the blend option's display pattern repeats
-        services.makeEvents = [this](TPaper& p) {
-            auto events = std::make_unique<CEventMngr>(p);
-            events->beginRecording(&stroke, nullptr, 16, 16);
-            return events;
-        };
-        paper = std::make_unique<TPaper>(window, services);
-        flow.paper = paper.get();
-    }
-    CEventMngr& events() { return static_cast<CEventMngr&>(*paper->eventMngr); }
+struct Doc : test::RecordedPaper {
     std::vector<uint8_t> encode(uint32_t options = paperFileOption::all)
     {
         ByteWriter out;
         EXPECT_EQ(encodePaperFile(*paper, options, out), PaperFileError::None);
         return out.data();
     }
-    QuietWindow window;
-    TStroke stroke;
-    FakeClock clock{42};
-    TPaperServices services;
-    std::unique_ptr<TPaper> paper;
-    TFlowImage flow;
 };
 
 // A paper with a bit of everything the file stores.

@@ -3,6 +3,7 @@
 
 #include "core/clock.h"
 #include "core/message_sink.h"
+#include "events/event_mngr.h"
 #include "files/app_profile.h"
 #include "layers/display_refresh.h"
 #include "paper/paper.h"
@@ -66,6 +67,30 @@ struct PaperFixture {
 
     TConfigSettings config;
     FakeClock clock;
+    TStroke stroke;
+    TestWindow window;
+    TPaperServices services;
+    std::unique_ptr<TPaper> paper;
+    TFlowImage flow;
+};
+
+// A paper as the program makes it, recording from the start; not yet given a size.
+struct RecordedPaper {
+    explicit RecordedPaper(const CPatMngrBase* tones = nullptr)
+    {
+        config.undoMax = 12;
+        services.liveStroke = &stroke;
+        services.config = &config;
+        services.clock = &clock;
+        services.tones = tones;
+        services.makeEvents = eventRecorder(&stroke, tones, config.undoMax);
+        paper = std::make_unique<TPaper>(window, services);
+        flow.paper = paper.get();
+    }
+    CEventMngr& events() { return static_cast<CEventMngr&>(*paper->eventMngr); }
+
+    TConfigSettings config;
+    FakeClock clock{1000}; // the blend option's display pattern repeats
     TStroke stroke;
     TestWindow window;
     TPaperServices services;
