@@ -4,6 +4,8 @@
 
 #include "files/command_line.h"
 
+#include <string>
+
 namespace qm {
 
 // Render-mode statuses.
@@ -14,6 +16,12 @@ enum class TRenderStatus : int32_t {
     protectedRecording = 11,
     viewerDone = 13,
 };
+
+// Reports a status the render way: the first ".bad" or ".prt" marker of the run beside
+// `base`, the viewer's hold time, the status line on the report descriptor. Returns the
+// process exit code.
+int reportRenderStatus(const TCommandLine& line, const std::string& base, TRenderStatus status,
+                       bool& markerWritten);
 
 // Each returns the process exit code.
 int runRender(const TCommandLine& line);

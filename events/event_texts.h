@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace qm {
@@ -34,7 +35,9 @@ enum class TReplayTitle { paused, finishedAppending, finishedLocked, stoppedAppe
 
 // "%s : ｲﾍﾞﾝﾄ再生 %d%% (%dms) : 一時停止" while paused; at the end
 // "%s : ｲﾍﾞﾝﾄ再生%s (%dms) : 追記ﾓｰﾄﾞ" or "… : 追記不可" with "終了" or "中断".
+// `lookup` gives a text in the user's language (the source text when empty).
+using TTextLookup = std::function<std::string(const char*)>;
 std::string replayTitle(const std::string& base, TReplayTitle kind, int32_t percent,
-                        uint32_t elapsedMs);
+                        uint32_t elapsedMs, const TTextLookup& lookup = {});
 
 } // namespace qm

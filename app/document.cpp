@@ -1,0 +1,197 @@
+#include "app/document.h"
+
+#include "files/app_profile.h"
+#include "files/paper_file.h"
+#include "files/picture.h"
+#include "files/psd_layers.h"
+#include "files/psd_reader.h"
+#include "files/psd_writer.h"
+#include "files/png_codec.h"
+#include "files/jpeg_codec.h"
+#include "core/dib_header.h"
+
+#include <filesystem>
+
+namespace qm {
+
+TDocument::TDocument(TDrawWindow& window, TStroke& liveStroke, const TConfigSettings& config,
+                     const CPatMngrBase* tones)
+{
+    services_.liveStroke = &liveStroke;
+    services_.tones = tones;
+    services_.config = &config;
+    services_.makeEvents = eventRecorder(&liveStroke, tones, config.undoMax);
+    paper_ = std::make_unique<TPaper>(window, services_);
+    flow_.paper = paper_.get();
+}
+
+void TDocument::noRecording()
+{
+    if (paper_->eventMngr)
+        events().stopRecording();
+    paper_->eventOutputOff = 1;
+}
+
+bool TDocument::newPaper(const std::string& title, int32_t width, int32_t height)
+{
+    if (width <= 0 || height <= 0 || width > kMaxPaperSide || height > kMaxPaperSide)
+        return false;
+    return paper_->initPaper(title, flow_, width, height);
+}
+
+bool TDocument::loadFile(const std::string& path, TFileKind kind, std::string& why)
+{
+    TPaper& paper = *paper_;
+    paper.title = path;
+    switch (kind) {
+    case TFileKind::paper:
+        if (const PaperFileError e = loadPaperFile(path, paper, flow_); e != PaperFileError::None) {
+            why = "not a readable paper file (error " + std::to_string(int(e)) + ")";
+            return false;
+        }
+        return true;
+    case TFileKind::legacyPaper: {
+        std::vector<uint8_t> bytes;
+        if (!readWholeFile(path, bytes) || loadVkbPaper(bytes, paper, flow_) != 0) {
+            why = "not a readable paper file";
+            return false;
+        }
+        return true;
+    }
+    case TFileKind::psd: {
+        TPsdDocument psd;
+        if (readPsdFile(path, psd) != 0 || psd.width <= 0 || psd.height <= 0 ||
+            psd.width > kMaxPaperSide || psd.height > kMaxPaperSide) {
+            why = "not a readable PSD picture";
+            return false;
+        }
+        paper.setPaperSize(flow_, psd.width, psd.height);
+        paper.dpi = psd.resolution;
+        if (!layersFromDocument(psd, *paper.layers) || paper.layerCount() == 0) {
+            why = "its layers cannot be made";
+            return false;
+        }
+        paper.initialised = 1;
+        noRecording();
+        paper.refreshAll(flow_, 0, false);
+        return true;
+    }
+    case TFileKind::bmp:
+    case TFileKind::jpeg:
+    case TFileKind::png: {
+        TPicture picture;
+        if (readPicture(path, picture) != PictureError::None ||
+            picture.image.width() > kMaxPaperSide || picture.image.height() > kMaxPaperSide) {
+            why = "not a readable picture";
+            return false;
+        }
+        paper.initPaper(path, flow_, picture.image.width(), picture.image.height());
+        paper.dpi = picture.dpi;
+        CBlockVMTC& image = *paper.layer(0)->image();
+        image.ImportFrom(picture.image, {0, 0}, 255, picture.image.bounds());
+        image.Optimize();
+        noRecording();
+        paper.refreshAll(flow_, 0, false);
+        return true;
+    }
+    case TFileKind::legacyEvents:
+    case TFileKind::events21:
+    case TFileKind::events3: why = "a recording: open it for replay"; return false;
+    case TFileKind::unknown: break;
+    }
+    why = "not a kind of file this program reads";
+    return false;
+}
+
+TReplayOpen TDocument::openRecording(const std::string& path, TFileKind kind)
+{
+    replaying_ = false;
+    if (kind == TFileKind::legacyEvents) {
+        legacy_ = std::make_unique<TLegacyReplay>(*paper_, flow_);
+        if (!legacy_->open(path))
+            return TReplayOpen::failure;
+        if (legacy_->isProtected())
+            return TReplayOpen::protectedRefused;
+        replaying_ = true;
+        return TReplayOpen::success;
+    }
+    if (!paper_->eventMngr)
+        return TReplayOpen::failure;
+    const TReplayOpen opened = events().openEventFile(path, flow_, true);
+    replaying_ = opened == TReplayOpen::success;
+    return opened;
+}
+
+TReplayStep TDocument::replayStep()
+{
+    if (!replaying_)
+        return TReplayStep::end;
+    const TReplayStep step = legacy_ ? legacy_->step() : events().replayStep(flow_);
+    if (step == TReplayStep::end || step == TReplayStep::error)
+        replaying_ = false;
+    return step;
+}
+
+int32_t TDocument::replayProgress() const
+{
+    if (legacy_)
+        return legacy_->progress();
+    return paper_->eventMngr ? static_cast<const CEventMngr&>(*paper_->eventMngr).replayProgress()
+                             : 100;
+}
+
+std::string TDocument::missingOperation() const
+{
+    if (legacy_)
+        return legacy_->missingOperation;
+    return paper_->eventMngr
+               ? static_cast<const CEventMngr&>(*paper_->eventMngr).missingOperation
+               : std::string();
+}
+
+TMTC flattened(const TPaper& paper)
+{
+    TMTC picture(paper.width, paper.height);
+    for (int32_t y = 0; y < paper.height; ++y) {
+        const uint32_t* from = paper.displayImage.row(y);
+        uint32_t* to = picture.row(y);
+        for (int32_t x = 0; x < paper.width; ++x)
+            to[x] = from[x] | 0xFF000000u;
+    }
+    return picture;
+}
+
+bool exportPaper(TPaper& paper, const std::string& ext, const std::string& out)
+{
+    if (ext == "png")
+        return savePng(flattened(paper), out, paper.dpi);
+    if (ext == "bmp")
+        return saveBmp24(flattened(paper), out, paper.dpi);
+    if (ext == "jpg")
+        return saveJpeg(flattened(paper), out, TJpegOptions{}, paper.dpi);
+    if (ext == "psd") {
+        const TMTC merged = flattened(paper);
+        TPsdDocument psd = documentFromLayers(*paper.layers, paper.width, paper.height, &merged);
+        psd.resolution = paper.dpi > 0 ? paper.dpi : 72;
+        return writePsd(psd, out, 1, 0);
+    }
+    if (ext == "qmp")
+        return savePaperFile(out, paper, paperFileOption::all) == PaperFileError::None;
+    return false;
+}
+
+std::string nextAutoSavePath(const std::string& folder, int32_t year, int32_t month, int32_t day)
+{
+    const std::string prefix = (std::filesystem::path(folder) /
+                                (std::to_string(year) + "-" + std::to_string(month) + "-" +
+                                 std::to_string(day) + "-"))
+                                   .string();
+    for (int32_t n = 0;; ++n) {
+        std::string path = prefix + std::to_string(n) + ".bmp";
+        std::error_code error;
+        if (!std::filesystem::exists(path, error))
+            return path;
+    }
+}
+
+} // namespace qm

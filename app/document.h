@@ -1,0 +1,66 @@
+// A paper as a window owns it: the paper with its event recorder and its flow image, the
+// readers that fill it from every kind of file the program opens, and the replay of a
+// recording one step at a time. The drawing window and the headless modes share it.
+#pragma once
+
+#include "events/event_mngr.h"
+#include "events/legacy_replay.h"
+#include "files/command_line.h"
+#include "paper/paper.h"
+
+#include <memory>
+#include <string>
+
+namespace qm {
+
+struct TConfigSettings;
+
+class TDocument {
+public:
+    // Borrows all three; they must outlive the document.
+    TDocument(TDrawWindow& window, TStroke& liveStroke, const TConfigSettings& config,
+              const CPatMngrBase* tones = nullptr);
+
+    TPaper& paper() { return *paper_; }
+    const TPaper& paper() const { return *paper_; }
+    TFlowImage& flow() { return flow_; }
+    CEventMngr& events() { return static_cast<CEventMngr&>(*paper_->eventMngr); }
+
+    // A new blank paper that records from its first event.
+    bool newPaper(const std::string& title, int32_t width, int32_t height);
+    // Reads a paper or a picture (every kind but the recordings). False with the reason.
+    bool loadFile(const std::string& path, TFileKind kind, std::string& why);
+
+    // Opens a recording for replay: success, or the code whose message the caller shows.
+    TReplayOpen openRecording(const std::string& path, TFileKind kind);
+    bool replaying() const { return replaying_; }
+    bool legacyRecording() const { return legacy_ != nullptr; }
+    // One step of the replay (a packet, or one stroke point in wait mode).
+    TReplayStep replayStep();
+    int32_t replayProgress() const;
+    // What stopped a replay that needed an operation this program lacks (empty otherwise).
+    std::string missingOperation() const;
+    const TLegacyReplay* legacy() const { return legacy_.get(); }
+
+    // Papers that did not come from a recording or a new paper record nothing new.
+    void noRecording();
+
+private:
+    std::unique_ptr<TPaper> paper_;
+    TPaperServices services_;
+    TFlowImage flow_;
+    std::unique_ptr<TLegacyReplay> legacy_; // set while a version 1.1 recording plays
+    bool replaying_ = false;
+};
+
+// The composite picture, opaque.
+TMTC flattened(const TPaper& paper);
+
+// Writes the paper as a picture by extension: "png", "bmp", "jpg", "psd" (layered) or "qmp".
+bool exportPaper(TPaper& paper, const std::string& extension, const std::string& path);
+
+// The automatic picture save's next file: "<folder>/<y>-<m>-<d>-<n>.bmp" with the smallest n
+// from 0 upwards that does not exist yet.
+std::string nextAutoSavePath(const std::string& folder, int32_t year, int32_t month, int32_t day);
+
+} // namespace qm
