@@ -1,7 +1,10 @@
-// Entry point of the quillmere executable. The headless modes (render, viewer, export) run
-// here without any window system; the drawing window comes with the application.
+// Entry point of the quillmere executable. Render and export run without any window system,
+// as does the viewer when there is no display; everything else opens the window.
 #include "app/headless.h"
 #include "files/command_line.h"
+#include "ui/application.h"
+
+#include <cstdlib>
 
 #include <cstdio>
 #include <string>
@@ -19,7 +22,8 @@ void printUsage()
         "\n"
         "  -render FILE      replay a recording (.qm3, .qme, .zx3, .vke) to its end, write its\n"
         "                    picture as FILE.bmp and the recording back beside it\n"
-        "  -viewer FILE      replay a recording to its end and report; writes nothing\n"
+        "  -viewer FILE      replay a recording to its end on screen and report; writes\n"
+        "                    nothing (without a display it replays headless)\n"
         "  -O<folder>        output folder (default: beside the input)\n"
         "  -W<fd>            write each status as a line \"status <code>\" to descriptor fd\n"
         "  -T<seconds>       viewer: wait this long before reporting\n"
@@ -33,14 +37,20 @@ void printUsage()
         "13 viewer done.\n");
 }
 
+bool hasDisplay()
+{
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (const char* value = std::getenv(name); value && *value)
+            return true;
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const qm::TCommandLine line = qm::parseCommandLine(args);
-    for (const std::string& arg : line.unknownSwitches)
-        std::fprintf(stderr, "unknown command line switch!\n    arg = %s\n", arg.c_str());
     if (line.help) {
         printUsage();
         return 0;
@@ -49,11 +59,14 @@ int main(int argc, char** argv)
         std::printf("Quillmere %s\n", QUILLMERE_VERSION);
         return 0;
     }
+    const bool headless = line.exportMode || (line.render && !line.viewer) ||
+                          (line.viewer && !hasDisplay());
+    if (headless)
+        for (const std::string& arg : line.unknownSwitches)
+            std::fprintf(stderr, "unknown command line switch!\n    arg = %s\n", arg.c_str());
     if (line.exportMode)
         return qm::runExport(line);
-    if (line.render)
+    if (headless)
         return qm::runRender(line);
-    std::printf("Quillmere %s: the engine is built; the drawing window is not built yet.\n",
-                QUILLMERE_VERSION);
-    return 0;
+    return qm::ui::runApplication(argc, argv, line);
 }

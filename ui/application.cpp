@@ -1,0 +1,209 @@
+#include "ui/application.h"
+
+#include "app/headless.h"
+#include "core/pixel_math.h"
+#include "ui/draw_window.h"
+#include "ui/main_window.h"
+#include "ui/single_instance.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QScreen>
+#include <QTabletEvent>
+#include <QTimer>
+
+#include <filesystem>
+
+namespace qm::ui {
+
+namespace {
+
+constexpr const char* kPaletteModeQuestion =
+    "ﾊﾟﾚｯﾄﾓｰﾄﾞには対応していません。\r16ﾋﾞｯﾄｶﾗｰ以上(32ﾋﾞｯﾄ推奨)に設定してください。\r起動しますか?";
+
+// The pen colours and stroke the program starts with.
+void initialStroke(TAppContext& app)
+{
+    TStroke& stroke = app.liveStroke;
+    stroke.resetToDefaults(0);
+    stroke.color = ColorRefToPixel(uint32_t(app.profile.color.fgCol)) & 0xFFFFFF;
+    stroke.secondColor = ColorRefToPixel(uint32_t(app.profile.color.bgCol)) & 0xFFFFFF;
+}
+
+} // namespace
+
+bool TTabletProximity::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::TabletEnterProximity) {
+        app_.tabletInProximity = true;
+    } else if (event->type() == QEvent::TabletLeaveProximity) {
+        app_.tabletInProximity = false;
+        // The pen's eraser end has gone: the pen gets back the kind it had.
+        if (app_.kindBeforeEraser >= 0) {
+            app_.liveStroke.kind = uint8_t(app_.kindBeforeEraser);
+            app_.kindBeforeEraser = -1;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+TApplicationShell::TApplicationShell(std::unique_ptr<TQtSettingsStore> store)
+    : store_(std::move(store)), context_(std::make_unique<TAppContext>())
+{
+}
+
+TApplicationShell::~TApplicationShell()
+{
+    finish();
+    if (proximity_ && QCoreApplication::instance())
+        QCoreApplication::instance()->removeEventFilter(proximity_.get());
+}
+
+void TApplicationShell::start(bool replayOnly)
+{
+    TAppContext& app = *context_;
+    app.messages.unattended = replayOnly;
+    app.profile.load(*store_, gatherStartupFacts(false));
+    bool dropSpike = false;
+    store_->readBool(CAppProfile::kConfig, "tabletDropFullSpike", dropSpike);
+    app.tabletDropFullSpike = dropSpike;
+    initialStroke(app);
+    proximity_ = std::make_unique<TTabletProximity>(app);
+    QCoreApplication::instance()->installEventFilter(proximity_.get());
+    main_ = std::make_unique<TMainForm>(app, *store_);
+    main_->replayOnly = replayOnly;
+    const int left = app.profile.windowInt("mainWinX"), top = app.profile.windowInt("mainWinY");
+    const int width = app.profile.windowInt("mainWinW"), height = app.profile.windowInt("mainWinH");
+    if (width > 200 && height > 150)
+        main_->setGeometry(left, top, width, height);
+}
+
+void TApplicationShell::finish()
+{
+    if (finished_ || !main_)
+        return;
+    finished_ = true;
+    main_->saveState();
+    CAppProfile& profile = context_->profile;
+    profile.color.fgCol = int32_t(ColorRefToPixel(context_->liveStroke.color) & 0xFFFFFF);
+    profile.color.bgCol = int32_t(ColorRefToPixel(context_->liveStroke.secondColor) & 0xFFFFFF);
+    profile.save(*store_);
+    store_->writeBool(CAppProfile::kConfig, "tabletDropFullSpike", context_->tabletDropFullSpike);
+    store_->flush();
+}
+
+int runApplication(int argc, char** argv, const TCommandLine& line)
+{
+    // Every tablet sample counts: Qt would merge them.
+    QCoreApplication::setAttribute(Qt::AA_CompressTabletEvents, false);
+    QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
+    QApplication application(argc, argv);
+    QApplication::setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMERE_VERSION));
+
+    // 1. The display: palette modes are not supported.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        if (screen->depth() < 15 && !confirm(uiText(kPaletteModeQuestion)))
+            return 1;
+    // 2. Switches that mean nothing: warned about, start-up goes on.
+    for (const std::string& arg : line.unknownSwitches)
+        showWarning(uiText("unknown command line switch!\r    arg = %s", {QString::fromStdString(arg)}));
+
+    QStringList files;
+    for (const std::string& file : line.files)
+        files << QFileInfo(QString::fromStdString(file)).absoluteFilePath();
+
+    // 3. One program per user: a later start hands its files over and ends.
+    const bool replayOnly = line.viewer;
+    TSingleInstance instance(qEnvironmentVariable("QUILLMERE_INSTANCE_NAME"));
+    if (!replayOnly) {
+        if (instance.findRunning()) {
+            instance.handOver(files);
+            return 0;
+        }
+        instance.listen();
+    }
+
+    // 4. Settings; 5. the language.
+    const QString settingsFile = qEnvironmentVariable("QUILLMERE_SETTINGS_FILE");
+    TApplicationShell shell(settingsFile.isEmpty() ? std::make_unique<TQtSettingsStore>()
+                                                   : std::make_unique<TQtSettingsStore>(settingsFile));
+    if (!attachLanguage()) {
+        showWarning(uiText("Failed to load \"%s\"!", {QStringLiteral(":/i18n/quillmere_en.qm")}));
+        return 1;
+    }
+    // 6, 7. The windows.
+    shell.start(replayOnly);
+    TMainForm& main = shell.mainWindow();
+    instance.openPath = [&main](const QString& path) { return main.openByPath(path); };
+    instance.raise = [&main] {
+        if (main.isMinimized())
+            main.showNormal();
+        main.raise();
+        main.activateWindow();
+    };
+
+    int exitCode = 0;
+    if (replayOnly) {
+        // The viewer: one recording replayed on screen, then the report and the end.
+        const std::string input = line.files.empty() ? std::string() : line.files.front();
+        const std::filesystem::path in(input);
+        const std::string base = ((line.outputFolder.empty() ? in.parent_path()
+                                                             : std::filesystem::path(line.outputFolder)) /
+                                  in.stem())
+                                     .string();
+        bool marker = false;
+        main.viewerFinished = [&](bool completed) {
+            exitCode = reportRenderStatus(line, base, completed ? TRenderStatus::viewerDone
+                                                                : TRenderStatus::cannotOpen,
+                                          marker);
+            QTimer::singleShot(0, &main, &QWidget::close);
+        };
+        main.show();
+        if (!isRecording(fileKindOf(input)) || !main.openByPath(QString::fromStdString(input)))
+            return reportRenderStatus(line, base,
+                                      main.lastReplayOpen == TReplayOpen::protectedRefused
+                                          ? TRenderStatus::protectedRecording
+                                          : TRenderStatus::cannotOpen,
+                                      marker);
+    } else {
+        if (shell.context().profile.windowBool("mainWinMax"))
+            main.showMaximized();
+        else
+            main.show();
+        // The files of the command line open once the window is up.
+        QTimer::singleShot(0, &main, [&main, files] {
+            for (const QString& file : files)
+                main.openByPath(file);
+            main.activateWindow();
+        });
+    }
+
+    // A picture of the window for the documentation (scripts/screenshot.sh).
+    const QString screenshot = qEnvironmentVariable("QUILLMERE_SCREENSHOT");
+    if (!screenshot.isEmpty()) {
+        // Without a window manager nothing maximises the window: fill the screen by hand.
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            main.setGeometry(screen->availableGeometry());
+        auto* poll = new QTimer(&main);
+        QObject::connect(poll, &QTimer::timeout, &main, [&main, screenshot, poll] {
+            for (TDrawWindowWidget* w : main.drawWindows())
+                if (w->document().replaying())
+                    return;
+            poll->stop();
+            QTimer::singleShot(500, &main, [&main, screenshot] {
+                main.grab().save(screenshot);
+                main.closeWithoutAsking = true;
+                main.close();
+            });
+        });
+        poll->start(200);
+    }
+
+    const int loop = QApplication::exec();
+    shell.finish();
+    return exitCode != 0 ? exitCode : loop;
+}
+
+} // namespace qm::ui

@@ -1,0 +1,187 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_GB" sourcelanguage="ja_JP">
+<context>
+    <name>Quillmere</name>
+    <message>
+        <source>保護付きイベントデータの保存(&amp;G)...</source>
+        <translation>Save Protected Recording(&amp;G)...</translation>
+    </message>
+    <message>
+        <source>保護をすると後でｲﾍﾞﾝﾄに追記できなくなります。&#xd;また %s にｱｯﾌﾟﾛｰﾄﾞする事もできません。&#xd;よろしいですか?</source>
+        <translation>A protected recording can no longer be appended to.&#xd;It cannot be uploaded to %s either.&#xd;Continue?</translation>
+    </message>
+    <message>
+        <source>このｲﾍﾞﾝﾄﾌｧｲﾙはすでに保護されているため保存できません!</source>
+        <translation>This recording is already protected and cannot be saved!</translation>
+    </message>
+    <message>
+        <source>ｲﾍﾞﾝﾄﾌｧｲﾙの保護状態の確認に失敗しました!</source>
+        <translation>Failed to check whether the recording is protected!</translation>
+    </message>
+    <message>
+        <source>ｲﾍﾞﾝﾄﾌｧｲﾙの保護に失敗しました!</source>
+        <translation>Failed to protect the recording!</translation>
+    </message>
+    <message>
+        <source>重大な障害: ｲﾍﾞﾝﾄを非保護状態に戻すのに失敗しました!</source>
+        <translation>Serious fault: the recording could not be returned to its unprotected state!</translation>
+    </message>
+    <message>
+        <source>ｲﾍﾞﾝﾄ記録を終了します。&#xd;一度終了すると、記録を再開することはできません!</source>
+        <translation>Recording will stop.&#xd;Once stopped, it cannot be resumed!</translation>
+    </message>
+    <message>
+        <source>今までのｲﾍﾞﾝﾄを保存しますか?</source>
+        <translation>Save the events recorded so far?</translation>
+    </message>
+    <message>
+        <source>ｲﾍﾞﾝﾄ再生の途中ですが、再生を終了しますか?</source>
+        <translation>The replay is not finished. Stop it?</translation>
+    </message>
+    <message>
+        <source>ｲﾍﾞﾝﾄ記録中に例外が発生しました!&#xd;以降のｲﾍﾞﾝﾄ記録は停止します...</source>
+        <translation>An error occurred while recording events!&#xd;Recording stops here...</translation>
+    </message>
+    <message>
+        <source>ｲﾍﾞﾝﾄﾊﾟｹｯﾄが不正です!</source>
+        <translation>An event packet is invalid!</translation>
+    </message>
+    <message>
+        <source>ﾊﾟｹｯﾄｴﾗｰによりｲﾍﾞﾝﾄ再生できません!</source>
+        <translation>The recording cannot be replayed: packet error!</translation>
+    </message>
+    <message>
+        <source>ｲﾍﾞﾝﾄ追記ﾓｰﾄﾞに移行できませんでした!&#xd;以降のｲﾍﾞﾝﾄは記録されません...</source>
+        <translation>The recording cannot be continued!</translation>
+    </message>
+    <message>
+        <source>ｲﾍﾞﾝﾄ状態の問題を修正しました!</source>
+        <translation>A problem in the event state was repaired!</translation>
+    </message>
+    <message>
+        <source>ｲﾍﾞﾝﾄ記録に問題が検出されました!</source>
+        <translation>A problem was found in the event recording!</translation>
+    </message>
+    <message>
+        <source>ｱﾝﾄﾞｩ回数の変更に失敗しました!</source>
+        <translation>Failed to change the number of undo steps!</translation>
+    </message>
+    <message>
+        <source>ﾒﾓﾘ不足により正常に実行できませんでした！</source>
+        <translation>Not enough memory to complete the operation!</translation>
+    </message>
+    <message>
+        <source>%s (&quot;%s&quot;) の保存に失敗しました! (err=%d)</source>
+        <translation>Failed to save %s (&quot;%s&quot;)! (err=%d)</translation>
+    </message>
+    <message>
+        <source>%sの読み込みに失敗しました! (err=%d)</source>
+        <translation>Failed to read %s! (err=%d)</translation>
+    </message>
+    <message>
+        <source>ﾚｲﾔ</source>
+        <translation>layer</translation>
+    </message>
+    <message>
+        <source>ﾏｽｸ</source>
+        <translation>mask</translation>
+    </message>
+    <message>
+        <source>ｲﾍﾞﾝﾄﾃﾞｰﾀ部の読み込みに失敗しました!&#xd;ｲﾍﾞﾝﾄは破棄されました。</source>
+        <translation>The recording in this paper file could not be read and was dropped!</translation>
+    </message>
+    <message>
+        <source>%d個の未知のﾃﾞｰﾀﾌﾞﾛｯｸを無視しました!  (id = %s)</source>
+        <translation>%d unknown data blocks were ignored!  (id = %s)</translation>
+    </message>
+    <message>
+        <source>ﾊﾟﾚｯﾄﾓｰﾄﾞには対応していません。&#xd;16ﾋﾞｯﾄｶﾗｰ以上(32ﾋﾞｯﾄ推奨)に設定してください。&#xd;起動しますか?</source>
+        <translation>Palette display modes are not supported.&#xd;Set the display to 16-bit colour or more (32-bit is best).&#xd;Start anyway?</translation>
+    </message>
+    <message>
+        <source>ｲﾍﾞﾝﾄﾌｧｲﾙ再生を開始します</source>
+        <translation>Starting the replay of the recording</translation>
+    </message>
+    <message>
+        <source>何らかのｴﾗｰによりｲﾍﾞﾝﾄ再生の開始に失敗しました!</source>
+        <translation>The replay could not start because of an error!</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙｴﾗｰによりｲﾍﾞﾝﾄ再生の開始に失敗しました!</source>
+        <translation>The replay could not start because of a file error!</translation>
+    </message>
+    <message>
+        <source>ﾊﾟｹｯﾄﾁｪｯｸｴﾗｰによりｲﾍﾞﾝﾄ再生の開始に失敗しました!</source>
+        <translation>The replay could not start because of a packet check error!</translation>
+    </message>
+    <message>
+        <source>ﾊﾞｰｼﾞｮﾝｴﾗｰによりｲﾍﾞﾝﾄ再生の開始に失敗しました!</source>
+        <translation>The replay could not start because of a version error!</translation>
+    </message>
+    <message>
+        <source>保護ｴﾗｰによりｲﾍﾞﾝﾄ再生の開始に失敗しました!</source>
+        <translation>The replay could not start: the recording is protected!</translation>
+    </message>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>%s (%s)</source>
+        <translation>%s (%s)</translation>
+    </message>
+    <message>
+        <source>%s : ｲﾍﾞﾝﾄ再生 %d%%</source>
+        <translation>%s : replaying %d%%</translation>
+    </message>
+    <message>
+        <source>%s は未対応の形式です</source>
+        <translation>%s is not a supported format</translation>
+    </message>
+    <message>
+        <source>%s&#xd;    path = %s</source>
+        <translation>%s&#xd;    path = %s</translation>
+    </message>
+    <message>
+        <source>%s&#xd;に加えられた変更を破棄して再読込していいですか?</source>
+        <translation>Discard the changes made to&#xd;%s&#xd;and read it again?</translation>
+    </message>
+    <message>
+        <source>&quot;%s&quot; は変更されています。&#xd;保存しますか？</source>
+        <translation>&quot;%s&quot; has been changed.&#xd;Save it?</translation>
+    </message>
+    <message>
+        <source>画像ﾌｧｲﾙを開くことができませんでした！&#xd;    path = %s</source>
+        <translation>The picture file could not be opened!&#xd;    path = %s</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙが見つかりません！</source>
+        <translation>File not found!</translation>
+    </message>
+    <message>
+        <source>%s : ｲﾍﾞﾝﾄ再生 %d%% (%ums) : 一時停止</source>
+        <translation>%s : replaying %d%% (%ums) : paused</translation>
+    </message>
+    <message>
+        <source>%s : ｲﾍﾞﾝﾄ再生%s (%ums) : %s</source>
+        <translation>%s : replay %s (%ums) : %s</translation>
+    </message>
+    <message>
+        <source>中断</source>
+        <translation>stopped</translation>
+    </message>
+    <message>
+        <source>追記不可</source>
+        <translation>cannot append</translation>
+    </message>
+    <message>
+        <source>終了</source>
+        <translation>finished</translation>
+    </message>
+    <message>
+        <source>追記ﾓｰﾄﾞ</source>
+        <translation>appending</translation>
+    </message>
+</context>
+</TS>
