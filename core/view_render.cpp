@@ -211,19 +211,29 @@ uint32_t averageInside(const TMTC& source, const TAxis& columns, const TAxis& ro
     return mean;
 }
 
+// Clips the box and sets up the geometry; false when nothing is left to do (a box outside the
+// target, or one filled with the background because there is nothing to show).
+bool startView(const TViewTarget& display, const TMTC& source, uint32_t background, float zoom,
+               float angle, const TBox& box, TPointF centre, TBox& clip, TViewGeometry& g)
+{
+    if (!clipToTarget(display, box, clip))
+        return false;
+    if (!makeGeometry(display, zoom, angle, centre, g) || !hasPixels(source)) {
+        fillBox(display, clip, background);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void RenderRotatedView(const TViewTarget& display, const TMTC& source, uint32_t background,
                        float zoom, float angle, const TBox& box, TPointF centre)
 {
     TBox clip;
-    if (!clipToTarget(display, box, clip))
-        return;
     TViewGeometry g;
-    if (!makeGeometry(display, zoom, angle, centre, g) || !hasPixels(source)) {
-        fillBox(display, clip, background);
+    if (!startView(display, source, background, zoom, angle, box, centre, clip, g))
         return;
-    }
     TMTC unused(1, 1); // the sampler wants a destination; sampling never touches it
     CScaleImageTMTC sampler(source, unused);
     const int64_t half = g.step / 2;
@@ -257,13 +267,9 @@ void RenderPlainView(const TViewTarget& display, const TMTC& source, uint32_t ba
                      float zoom, float angle, const TBox& box, TPointF centre)
 {
     TBox clip;
-    if (!clipToTarget(display, box, clip))
-        return;
     TViewGeometry g;
-    if (!makeGeometry(display, zoom, angle, centre, g) || !hasPixels(source)) {
-        fillBox(display, clip, background);
+    if (!startView(display, source, background, zoom, angle, box, centre, clip, g))
         return;
-    }
     for (int32_t y = clip.y; y < clip.y + clip.height; ++y) {
         uint32_t* out = targetRow(display, y) + clip.x;
         const TRowWalk w = rowStart(g, clip.x, y);

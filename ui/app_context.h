@@ -7,6 +7,7 @@
 #include "paint/stroke.h"
 #include "ui/ui_text.h"
 
+#include <QDateTime>
 #include <QString>
 
 #include <functional>
@@ -20,6 +21,15 @@ struct TAppContext {
     TDeferredMessageSink messages;
 
     bool tabletInProximity = false;
+    // When the tablet last reported (ms since the epoch). Some drivers never say that the pen
+    // has left, so proximity also lapses when the pen has been silent for a while.
+    qint64 lastTabletEvent = 0;
+    static constexpr qint64 kProximityLapseMs = 2000;
+    bool penNear() const
+    {
+        return tabletInProximity &&
+               QDateTime::currentMSecsSinceEpoch() - lastTabletEvent < kProximityLapseMs;
+    }
     // Drops a first sample at full pressure that follows one below half (some tablets send it).
     bool tabletDropFullSpike = false;
     // The kind the pen had before its eraser end came near (−1: none remembered).

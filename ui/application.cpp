@@ -37,6 +37,7 @@ bool TTabletProximity::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::TabletEnterProximity) {
         app_.tabletInProximity = true;
+        app_.lastTabletEvent = QDateTime::currentMSecsSinceEpoch();
     } else if (event->type() == QEvent::TabletLeaveProximity) {
         app_.tabletInProximity = false;
         // The pen's eraser end has gone: the pen gets back the kind it had.

@@ -197,7 +197,7 @@ void TDrawWindowWidget::mousePressEvent(QMouseEvent* event)
 {
     // While a pen is near the tablet it drives the canvas; mouse presses (Qt's synthesised
     // ones included) would start a second stroke.
-    if (app_.tabletInProximity)
+    if (app_.penNear())
         return;
     setFocus(Qt::MouseFocusReason);
     buttonDown(event->button(), {event->position(), 1.0f, event->modifiers()}, false);
@@ -205,14 +205,14 @@ void TDrawWindowWidget::mousePressEvent(QMouseEvent* event)
 
 void TDrawWindowWidget::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    if (app_.tabletInProximity)
+    if (app_.penNear())
         return;
     buttonDown(event->button(), {event->position(), 1.0f, event->modifiers()}, true);
 }
 
 void TDrawWindowWidget::mouseMoveEvent(QMouseEvent* event)
 {
-    if (app_.tabletInProximity && (buttonFlags_ & kLeftDrag) == 0)
+    if (app_.penNear() && (buttonFlags_ & kLeftDrag) == 0)
         return;
     if (tabletStroke_)
         return;
@@ -231,6 +231,7 @@ void TDrawWindowWidget::tabletEvent(QTabletEvent* event)
     // Accepted, so Qt makes no mouse event of it.
     event->accept();
     app_.tabletInProximity = true;
+    app_.lastTabletEvent = QDateTime::currentMSecsSinceEpoch();
     float pressure = float(std::clamp(event->pressure(), 0.0, 1.0));
     const TInput input{event->position(), pressure, event->modifiers(), true};
     switch (event->type()) {
@@ -722,30 +723,14 @@ void TDrawWindowWidget::wheelEvent(QWheelEvent* event)
 
 // ---- undo ----
 
-bool TDrawWindowWidget::undo()
+bool TDrawWindowWidget::stepHistory(bool back)
 {
     int32_t layer = paper().currentLayerIndex();
     TRect rect;
-    const bool done = paper().undo(document_->flow(), layer, rect);
+    const bool done = back ? paper().undo(document_->flow(), layer, rect)
+                           : paper().redo(document_->flow(), layer, rect);
     emit stateChanged();
     return done;
-}
-
-bool TDrawWindowWidget::redo()
-{
-    int32_t layer = paper().currentLayerIndex();
-    TRect rect;
-    const bool done = paper().redo(document_->flow(), layer, rect);
-    emit stateChanged();
-    return done;
-}
-
-bool TDrawWindowWidget::canClose()
-{
-    if (!modified || paper().locked)
-        return true;
-    // Yes saves (through the main window's save), No discards, Cancel keeps the window.
-    return false;
 }
 
 // ---- replay ----

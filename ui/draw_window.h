@@ -80,9 +80,8 @@ public:
     TReplayStep replayToEnd();
 
     // ---- edits from the menus ----
-    bool undo();
-    bool redo();
-    bool canClose(); // asks about unsaved changes
+    bool undo() { return stepHistory(true); }
+    bool redo() { return stepHistory(false); }
 
     // The tool mode changed: the cursor follows.
     void modeChanged() { updateCursor(); }
@@ -134,6 +133,7 @@ private:
     void showPosition(const TInput& input);
     void pickColour(const TInput& input, bool toSecond, bool fromLayer);
     bool shortcutKey(QKeyEvent* event);
+    bool stepHistory(bool back);
     void replayTick();
     void finishReplay(bool completed);
 
