@@ -80,6 +80,11 @@ public:
     void recordLayerEvent(int32_t code, int32_t layer) override;
     void recordNewLayer(int32_t index, int32_t width, int32_t height, uint8_t opacity,
                         uint8_t mode, uint16_t flags) override;
+    void recordLayerAttribute(int32_t layer, TLayerAttribute which, uint8_t value) override;
+    void recordLayerBlendOption(int32_t layer, bool noise, uint8_t amount) override;
+    void recordLayerName(int32_t layer, const std::string& name) override;
+    void recordLayerOffset(int32_t layer, int32_t dx, int32_t dy) override;
+    void recordLayerMove(int32_t layer, int32_t to) override;
     int32_t undoCount() const override;
     int32_t redoCount() const override;
     bool recordUndo() override;
@@ -168,6 +173,8 @@ private:
     bool forEachPacket(uint32_t from, uint32_t to,
                        const std::function<void(uint32_t, uint8_t, uint8_t, uint32_t)>& fn);
     void flushPoints(uint8_t category);
+    // Writes a layer operation (after the state records) as one event.
+    void writeLayerAction(uint8_t sub, std::span<const uint8_t> payload);
 
     // ---- replay ----
     bool readCode(uint8_t& category, uint8_t& sub);
@@ -177,6 +184,8 @@ private:
     bool applyState(TFlowImage& flow, uint8_t sub, const std::vector<uint8_t>& payload);
     bool replayPaper(TFlowImage& flow, uint8_t sub, const std::vector<uint8_t>& payload);
     bool replayLayer(TFlowImage& flow, uint8_t sub, const std::vector<uint8_t>& payload);
+    // The layer window's operations: duplicate, move, offset, attributes, name.
+    bool replayLayerWindow(TFlowImage& flow, uint8_t sub, const std::vector<uint8_t>& payload);
     bool replayPoints(TFlowImage& flow, uint8_t category, const std::vector<uint8_t>& payload);
     void drawPendingPoints(TFlowImage& flow, size_t count);
     void endReplayStroke(TFlowImage& flow);

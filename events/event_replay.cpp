@@ -6,6 +6,7 @@
 #include "core/byte_io.h"
 #include "events/event_texts.h"
 #include "events/event_file.h"
+#include "events/layer_packets.h"
 #include "paper/paper.h"
 
 #include <algorithm>
@@ -415,6 +416,8 @@ bool CEventMngr::replayLayer(TFlowImage& flow, uint8_t sub, const std::vector<ui
         return paper_.createLayer(flow, index, width, height, (flags & 1) != 0, opacity, mode,
                                   false) >= 0;
     }
+    if (isLayerWindowEvent(sub))
+        return replayLayerWindow(flow, sub, payload);
     const int32_t layer = in.i16();
     switch (sub) {
     case 1: return paper_.deleteLayer(flow, layer, false);

@@ -4,6 +4,7 @@
 #include "events/event_texts.h"
 #include "paper/paper.h"
 
+#include <algorithm>
 
 namespace qm {
 
@@ -137,12 +138,38 @@ bool TLegacyReplay::replay(const TLegacyPacket& packet)
         return true;
     }
     case legacyCode::straightStroke: return straightStroke(packet.payload);
+    case 260: case 274: case 275: case 276: return layerChange(code, packet.payload);
     default: break;
     }
     const int32_t command = commandOfLegacyCode(code);
     if (command >= 0)
         return paper_.execLayerCommand(flow_, in.u8(), true, command);
     return missing("paper or layer operation of an old recording");
+}
+
+// A layer moved, shown or hidden, or given a mode or opacity: the layer window's operations.
+// Asking for what the layer already has is nothing to do; a missing layer stops the replay.
+bool TLegacyReplay::layerChange(uint16_t code, std::span<const uint8_t> payload)
+{
+    ByteReader in(payload);
+    const int32_t i = in.u8();
+    const uint8_t value = in.u8();
+    const CLayerData* layer = paper_.layer(i);
+    if (in.failed() || !layer)
+        return false;
+    switch (code) {
+    case 260: {
+        // A position past the top means the top, as the layer list's own move takes it.
+        const int32_t to = std::min<int32_t>(value, paper_.topLayerIndex());
+        return paper_.moveLayer(flow_, i, to, true) || to == i;
+    }
+    case 274: {
+        const bool on = value == 1;
+        return paper_.setLayerVisible(flow_, i, on, true) || (layer->visible != 0) == on;
+    }
+    case 275: return paper_.setLayerMode(flow_, i, value, true) || layer->mode == value;
+    default: return paper_.setLayerOpacity(flow_, i, value, true) || layer->opacity == value;
+    }
 }
 
 bool TLegacyReplay::stroke(uint16_t kind, std::span<const uint8_t> payload)

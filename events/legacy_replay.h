@@ -38,6 +38,7 @@ private:
     bool replay(const TLegacyPacket& packet);
     bool stroke(uint16_t kind, std::span<const uint8_t> payload);
     bool straightStroke(std::span<const uint8_t> payload);
+    bool layerChange(uint16_t code, std::span<const uint8_t> payload);
     bool missing(const char* what);
     void finish();
 

@@ -244,6 +244,12 @@ bool TPaper::execLayerCommand(TFlowImage& flow, int32_t i, bool record, int32_t 
         messages().showMessage(kLayerCommandFailed);
         return false;
     }
+    // The paper keeps showing the same part of the flipped or turned image, as the undo does.
+    const TLayerCommand applied = TLayerCommand(command);
+    if (applied == TLayerCommand::flipLeftRight || applied == TLayerCommand::halfTurn)
+        layer->offsetX = image->width() - layer->offsetX - layer->paperWidth;
+    if (applied == TLayerCommand::flipTopBottom || applied == TLayerCommand::halfTurn)
+        layer->offsetY = image->height() - layer->offsetY - layer->paperHeight;
     if (record) {
         // Applied first, then saved: these commands undo themselves.
         static constexpr int32_t eventOf[] = {32, 33, 35, 34};

@@ -58,6 +58,11 @@ inline constexpr const char* kNotImplemented = "not implemented!";
 inline constexpr const char* kUndoDepthFailed = "ｱﾝﾄﾞｩ回数の変更に失敗しました!";
 inline constexpr const char* kLayerCreateFailed = "ﾒﾓﾘ不足により正常に実行できませんでした！";
 
+// A layer name must fit a 16-bit length with its terminator, rounded up to even.
+inline constexpr size_t kMaxLayerNameBytes = 65533;
+// Keeps every sum of an offset and a paper coordinate far inside 32 bits.
+inline constexpr int32_t kMaxLayerOffset = 1 << 20;
+
 // Layer commands of execLayerCommand.
 enum class TLayerCommand : int32_t { flipLeftRight = 7, flipTopBottom = 8, negate = 9, halfTurn = 10 };
 
@@ -127,6 +132,33 @@ public:
     // or −1 when the stack is full or memory runs out.
     int32_t createLayer(TFlowImage& flow, int32_t index, int32_t w, int32_t h, bool visible,
                         uint8_t opacity, uint8_t mode, bool record);
+
+    // ---- the layer window's edits ----
+    // Each refuses (false; nothing recorded, no undo step) a layer that does not exist or a
+    // value the layer already has. Otherwise it records the event, saves undo, changes the
+    // layer, marks the window modified, redraws what shows and tells the layer window.
+    bool setLayerOpacity(TFlowImage& flow, int32_t i, uint8_t opacity, bool record);
+    // Also refuses a mode number outside the blend mode table.
+    bool setLayerMode(TFlowImage& flow, int32_t i, uint8_t mode, bool record);
+    bool setLayerVisible(TFlowImage& flow, int32_t i, bool visible, bool record);
+    // Painting keeps the layer's alpha bytes while this is on.
+    bool setLayerProtectAlpha(TFlowImage& flow, int32_t i, bool on, bool record);
+    // The blend option: draw only where the layer's generator says so, at this amount.
+    bool setLayerBlendOption(TFlowImage& flow, int32_t i, bool noise, uint8_t amount,
+                             bool record);
+    // Also refuses a name with a zero byte or longer than kMaxLayerNameBytes.
+    bool renameLayer(int32_t i, const std::string& name, bool record);
+    // (x, y) becomes the layer's offset: where the paper's top-left pixel lies in the layer's
+    // image, so the image shows at (−x, −y) on the paper. Each must lie within
+    // ±kMaxLayerOffset.
+    bool setLayerOffset(TFlowImage& flow, int32_t i, int32_t x, int32_t y, bool record);
+    // A copy of layer i (pixels, attributes, name, offset) goes above it and becomes current.
+    // False also when the stack is full or memory runs out (the message says so when record is
+    // set).
+    bool duplicateLayer(TFlowImage& flow, int32_t i, bool record);
+    // The layer at `from` goes to index `to` (both valid, different) and is current afterwards.
+    bool moveLayer(TFlowImage& flow, int32_t from, int32_t to, bool record);
+
     // The gradation's stops (the events put a recording's stops here).
     CColorSlotGroup& gradationStops() { return gradationStops_; }
 
@@ -214,6 +246,11 @@ private:
     // The whole layer recomposited and shown; the flow image reloaded from it.
     // The whole display recomposited from the layers and shown in the window's view.
     void updateAll();
+    // The end of every layer window edit: the display recomposited when the change shows
+    // there, the window marked modified, the layer window told.
+    void layerEditDone(bool recomposite);
+    void refreshAfterUndoStep(TFlowImage& flow, int kind, int32_t layerIndex, TRect rect,
+                              uint16_t word);
     void applyRefreshWord(TFlowImage& flow, int32_t layerIndex, TRect rect, uint16_t word);
     bool stepLegacyUndo(bool undo, int32_t& layerIndex, TRect& rect);
     void drawGrid(TBox box);

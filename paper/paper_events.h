@@ -3,11 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace qm {
 
 class TStroke;
 class CPatMngrBase;
+
+// The layer attributes the layer window sets one at a time, by the sub-code of their event.
+enum class TLayerAttribute : uint8_t { opacity = 16, mode = 17, visible = 18, protectAlpha = 20 };
 
 class PaperEvents {
 public:
@@ -25,11 +29,20 @@ public:
     virtual void recordStrokePoint(float x, float y, float pressure) = 0;
     virtual void recordStrokeEnd() = 0;
     virtual void recordPaperColor(uint32_t color) = 0;
-    // A layer event (1 delete, 2 clear, 32 … 35 the layer commands) for a layer index.
+    // A layer event (1 delete, 2 clear, 3 duplicate, 32 … 35 the layer commands) for a layer
+    // index.
     virtual void recordLayerEvent(int32_t code, int32_t layer) = 0;
     // A new layer: position, size, opacity, mode and flags (bit 0 visible).
     virtual void recordNewLayer(int32_t index, int32_t width, int32_t height, uint8_t opacity,
                                 uint8_t mode, uint16_t flags) = 0;
+    // The layer window's edits, each recorded while the layer still has its old attributes
+    // (the packets carry them beside the new value).
+    virtual void recordLayerAttribute(int32_t layer, TLayerAttribute which, uint8_t value) = 0;
+    virtual void recordLayerBlendOption(int32_t layer, bool noise, uint8_t amount) = 0;
+    virtual void recordLayerName(int32_t layer, const std::string& name) = 0;
+    // The layer's offset changes by (dx, dy).
+    virtual void recordLayerOffset(int32_t layer, int32_t dx, int32_t dy) = 0;
+    virtual void recordLayerMove(int32_t layer, int32_t to) = 0;
 
     virtual int32_t undoCount() const = 0;
     virtual int32_t redoCount() const = 0;

@@ -2,6 +2,7 @@
 // asks for through its refresh word.
 #include "paper/paper.h"
 
+#include "undo/undo_kinds.h"
 #include "undo/undo_steps.h"
 
 namespace qm {
@@ -62,13 +63,14 @@ bool TPaper::undo(TFlowImage& flow, int32_t& layerIndex, TRect& rect)
             messages().showMessage(kEventRecordProblem);
     }
     uint16_t word = kLowLayerWindow;
+    const int kind = undoMngr && undoMngr->PeekUndo() ? undoMngr->PeekUndo()->kind : -1;
     const bool done = undoMngr ? undoStep(*layers, *undoMngr, layerIndex, word, rect)
                                : stepLegacyUndo(true, layerIndex, rect);
     if (!done)
         return false;
     if (recording() && !eventMngr->recordUndo())
         messages().showMessage(kUndoEventFailed);
-    applyRefreshWord(flow, layerIndex, rect, word);
+    refreshAfterUndoStep(flow, kind, layerIndex, rect, word);
     return true;
 }
 
@@ -80,13 +82,14 @@ bool TPaper::redo(TFlowImage& flow, int32_t& layerIndex, TRect& rect)
     if (recording() && undoMngr && eventMngr->redoCount() < undoMngr->RedoCount())
         messages().showMessage(kEventRecordProblem);
     uint16_t word = kLowLayerWindow;
+    const int kind = undoMngr && undoMngr->PeekRedo() ? undoMngr->PeekRedo()->kind : -1;
     const bool done = undoMngr ? redoStep(*layers, *undoMngr, layerIndex, word, rect)
                                : stepLegacyUndo(false, layerIndex, rect);
     if (!done)
         return false;
     if (recording() && !eventMngr->recordRedo())
         messages().showMessage(kRedoEventFailed);
-    applyRefreshWord(flow, layerIndex, rect, word);
+    refreshAfterUndoStep(flow, kind, layerIndex, rect, word);
     return true;
 }
 
@@ -107,6 +110,26 @@ void TPaper::saveUndoRect(int32_t layerIndex, const TRect& rect, int kind)
         undoMngr->Record(*layer, toBox(rect), kind);
     else
         layer->recordUndo(toBox(rect));
+}
+
+void TPaper::refreshAfterUndoStep(TFlowImage& flow, int kind, int32_t layerIndex, TRect rect,
+                                  uint16_t word)
+{
+    // A layer that moves, comes back or goes changes the picture outside the rectangle the
+    // step reports (where it was, or what it covered): the whole display is recomposited.
+    const bool reshuffles =
+        kind == kUndoOffset || (kind >= kUndoNewLayer && kind <= kUndoMoveLayer);
+    if (reshuffles)
+        word |= uint16_t(kHighWholeDisplay << 8);
+    if (kind == kUndoOffset) {
+        // The thumbnail shows the part of the image under the paper.
+        if (CLayerData* layer = layers->Get(layerIndex))
+            layer->UpdateThumbnail();
+    }
+    applyRefreshWord(flow, layerIndex, rect, word);
+    // The pen follows the current layer's protect-alpha choice, whichever step changed it.
+    if (services_.liveStroke && currentLayer())
+        services_.liveStroke->setKeepAlpha(currentLayer()->protectAlpha != 0);
 }
 
 void TPaper::applyRefreshWord(TFlowImage& flow, int32_t layerIndex, TRect rect, uint16_t word)

@@ -43,6 +43,18 @@ std::vector<uint8_t> sampleRecording(bool compressed)
     TRect rect;
     live.paper->endStroke(live.flow, live.stroke, true, rect, nullptr);
     live.paper->setPaperColor(0x406080, true);
+    // Every packet of the layer window, so the cuts and damaged bytes reach them too.
+    TPaper& p = *live.paper;
+    p.createLayer(live.flow, 1, 48, 40, true, 255, 3, true);
+    p.setLayerOpacity(live.flow, 1, 77, true);
+    p.setLayerMode(live.flow, 1, 0, true);
+    p.setLayerVisible(live.flow, 0, false, true);
+    p.setLayerProtectAlpha(live.flow, 1, true, true);
+    p.setLayerBlendOption(live.flow, 1, true, 99, true);
+    p.renameLayer(1, "cut here", true);
+    p.setLayerOffset(live.flow, 1, 5, -3, true);
+    p.duplicateLayer(live.flow, 0, true);
+    p.moveLayer(live.flow, 2, 0, true);
     live.events().appendEndMark();
     ByteWriter out;
     const TEventFileData data = live.events().fileData();
@@ -85,6 +97,79 @@ TEST(MalformedRecording, AbsurdSizesAreRefusedBeforeAnythingIsMade)
         EXPECT_EQ(p.events().openForReplay(data, p.flow), TReplayOpen::failure) << side;
         EXPECT_EQ(p.paper->layerCount(), 0);
     }
+}
+
+} // namespace qm
+
+namespace qm {
+
+namespace {
+
+// A recording of a paper with two layers, then one more packet.
+TEventFileData withPacket(std::vector<uint8_t> packet)
+{
+    Player live;
+    live.paper->initPaper("s", live.flow, 32, 24);
+    live.paper->createLayer(live.flow, 1, 32, 24, true, 255, 3, true);
+    TEventFileData data = live.events().fileData();
+    data.stream.insert(data.stream.end(), packet.begin(), packet.end());
+    ++data.eventCount;
+    return data;
+}
+
+std::vector<uint8_t> packet(uint8_t sub, std::initializer_list<int> fields)
+{
+    ByteWriter w;
+    w.u8(4), w.u8(sub);
+    for (int b : fields)
+        w.u8(uint8_t(b));
+    return w.data();
+}
+
+// Replays to the end or to the first error; the layer count afterwards.
+int32_t replayExpecting(TEventFileData data, TReplayStep expected)
+{
+    Player player;
+    EXPECT_EQ(player.events().openForReplay(std::move(data), player.flow), TReplayOpen::success);
+    EXPECT_EQ(player.events().replayAll(player.flow), expected);
+    return player.paper->layerCount();
+}
+
+} // namespace
+
+TEST(MalformedRecording, LayerWindowPacketsForAMissingLayerOrCutShortStopTheReplay)
+{
+    // The same packets for layer 0 replay; for layer 2 (or with a value the layer cannot
+    // take) they stop the replay with an error.
+    const std::vector<std::pair<std::vector<uint8_t>, std::vector<uint8_t>>> cases = {
+        {packet(3, {0, 0, 0, 0}), packet(3, {2, 0, 0, 0})},                 // duplicate
+        {packet(4, {0, 0, 1, 0}), packet(4, {0, 0, 2, 0})},                 // move
+        {packet(4, {1, 0, 0, 0}), packet(4, {0xFF, 0xFF, 0, 0})},
+        {packet(12, {0, 0, 0, 0, 4, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
+         packet(12, {2, 0, 0, 0, 4, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})},
+        {packet(12, {0, 0, 0, 0, 4, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
+         packet(12, {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})},
+        {packet(16, {0, 0, 3, 255, 1, 40}), packet(16, {2, 0, 3, 255, 1, 40})}, // opacity
+        {packet(17, {0, 0, 3, 255, 1, 5}), packet(17, {2, 0, 3, 255, 1, 5})},   // mode
+        {packet(17, {0, 0, 3, 255, 1, 5}), packet(17, {0, 0, 3, 255, 1, 99})},
+        {packet(18, {0, 0, 3, 255, 0, 0}), packet(18, {2, 0, 3, 255, 0, 0})},   // visible
+        {packet(20, {0, 0, 3, 255, 3, 0}), packet(20, {2, 0, 3, 255, 3, 0})},   // protect
+        {packet(19, {0, 0, 2, 0, 'a', 0}), packet(19, {2, 0, 2, 0, 'a', 0})},   // name
+        {packet(21, {0, 0, 3, 255, 0x11, 0, 255, 0, 1, 0, 0, 0, 1, 0, 9, 0, 0, 0}),
+         packet(21, {2, 0, 3, 255, 0x11, 0, 255, 0, 1, 0, 0, 0, 1, 0, 9, 0, 0, 0})},
+        {packet(21, {0, 0, 3, 255, 0x11, 0, 255, 0, 1, 0, 0, 0, 1, 0, 9, 0, 0, 0}),
+         packet(21, {0, 0, 3, 255, 0x11, 0, 255, 0, 1, 0, 0, 0, 1, 0, 0, 1, 0, 0})},
+    };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(i);
+        replayExpecting(withPacket(cases[i].first), TReplayStep::end);
+        EXPECT_EQ(replayExpecting(withPacket(cases[i].second), TReplayStep::error), 2);
+    }
+    // A name longer than the rest of the recording: the packet check refuses it up front.
+    Player player;
+    EXPECT_EQ(player.events().openForReplay(withPacket(packet(19, {0, 0, 40, 0, 'a', 'b'})),
+                                            player.flow),
+              TReplayOpen::packetError);
 }
 
 } // namespace qm

@@ -48,12 +48,17 @@ TMTC flatLayer(const CLayerData& layer)
     return flat;
 }
 
-void expectSamePapers(TPaper& a, TPaper& b)
+// Same layers, bit for bit, with the same attributes; with the same clock on both sides also
+// the same generators and so the same display.
+void expectSamePapers(TPaper& a, TPaper& b, bool sameClock = true)
 {
     ASSERT_EQ(a.layerCount(), b.layerCount());
     EXPECT_EQ(a.paperColor, b.paperColor);
     EXPECT_EQ(a.width, b.width);
     EXPECT_EQ(a.currentLayerIndex(), b.currentLayerIndex());
+    if (sameClock) {
+        EXPECT_TRUE(test::sameImage(a.displayImage, b.displayImage));
+    }
     for (int32_t i = 0; i < a.layerCount(); ++i) {
         SCOPED_TRACE(i);
         const CLayerData& la = *a.layer(i);
@@ -61,6 +66,15 @@ void expectSamePapers(TPaper& a, TPaper& b)
         EXPECT_EQ(la.mode, lb.mode);
         EXPECT_EQ(la.opacity, lb.opacity);
         EXPECT_EQ(la.visible, lb.visible);
+        EXPECT_EQ(la.protectAlpha, lb.protectAlpha);
+        EXPECT_EQ(la.blendNoise, lb.blendNoise);
+        EXPECT_EQ(la.blendAmount, lb.blendAmount);
+        EXPECT_EQ(la.name, lb.name);
+        EXPECT_EQ(la.offsetX, lb.offsetX);
+        EXPECT_EQ(la.offsetY, lb.offsetY);
+        if (sameClock || la.blendNoise) {
+            EXPECT_EQ(la.random, lb.random);
+        }
         const TMTC fa = flatLayer(la), fb = flatLayer(lb);
         ASSERT_EQ(fa.width(), fb.width());
         bool same = true;
@@ -72,7 +86,7 @@ void expectSamePapers(TPaper& a, TPaper& b)
 }
 
 // Random live work: strokes of every kind with pressure, layers made and removed, paper
-// colour, layer commands, undos, redos.
+// colour, layer commands, the layer window's edits, undos, redos.
 void editRandomly(RecordedPaper& live, std::mt19937& rng, int steps)
 {
     auto uniform = [&](float lo, float hi) {
@@ -83,7 +97,8 @@ void editRandomly(RecordedPaper& live, std::mt19937& rng, int steps)
     for (int step = 0; step < steps; ++step) {
         int32_t layer;
         TRect rect;
-        const int action = pick(12);
+        const int action = pick(21);
+        const auto anyLayer = [&] { return pick(p.layerCount()); };
         if (action < 6) {
             const int kind = pick(kBrushKindCount);
             TStroke& s = live.stroke;
@@ -117,8 +132,27 @@ void editRandomly(RecordedPaper& live, std::mt19937& rng, int steps)
             p.execLayerCommand(live.flow, pick(p.layerCount()), true, 7 + pick(4));
         } else if (action == 10) {
             p.undo(live.flow, layer, rect);
-        } else {
+        } else if (action == 11) {
             p.redo(live.flow, layer, rect);
+        } else if (action == 12) {
+            p.setLayerOpacity(live.flow, anyLayer(), uint8_t(rng()), true);
+        } else if (action == 13) {
+            p.setLayerMode(live.flow, anyLayer(), uint8_t(pick(22)), true);
+        } else if (action == 14) {
+            p.setLayerVisible(live.flow, anyLayer(), pick(3) != 0, true);
+        } else if (action == 15) {
+            p.setLayerProtectAlpha(live.flow, anyLayer(), pick(2) == 0, true);
+        } else if (action == 16) {
+            p.setLayerBlendOption(live.flow, anyLayer(), pick(2) == 0, uint8_t(rng()), true);
+        } else if (action == 17) {
+            static const char* const names[] = {"", "a", "ﾚｲﾔ下書き", "線画 2"};
+            p.renameLayer(anyLayer(), names[pick(4)], true);
+        } else if (action == 18) {
+            p.setLayerOffset(live.flow, anyLayer(), pick(41) - 20, pick(31) - 15, true);
+        } else if (action == 19) {
+            p.duplicateLayer(live.flow, anyLayer(), true);
+        } else {
+            p.moveLayer(live.flow, anyLayer(), anyLayer(), true);
         }
     }
 }
@@ -160,6 +194,64 @@ TEST(Replay, SavedRecordingReplaysToTheLivePaperAndContinues)
         expectSamePapers(*replay.paper, *again.paper);
         std::remove(path.c_str());
     }
+}
+
+} // namespace qm
+
+namespace qm {
+
+// Every edit of the layer window, between strokes on the layers it changes, with an undo and
+// a redo among them: the replay gives the same stack. The replay runs on another clock, so
+// the blend option's generator must come from the recording.
+TEST(Replay, LayerWindowEditsReplayToTheSameStack)
+{
+    RecordedPaper live;
+    ASSERT_TRUE(live.paper->initPaper("layers", live.flow, 72, 56));
+    TPaper& p = *live.paper;
+    TFlowImage& flow = live.flow;
+    auto strokeAcross = [&](float y) {
+        live.stroke.resetToDefaults(0);
+        live.stroke.setWidth(7);
+        live.stroke.setColor(0x3070A0 + uint32_t(y));
+        p.beginStroke(flow, live.stroke, true, 4, y, 0.5f);
+        for (float x = 10; x < 70; x += 6)
+            p.continueStroke(flow, live.stroke, true, nullptr, x, y + x / 8, 0.9f);
+        TRect rect;
+        p.endStroke(flow, live.stroke, true, rect, nullptr);
+    };
+    strokeAcross(10);
+    ASSERT_GE(p.createLayer(flow, 1, 72, 56, true, 255, 3, true), 0);
+    strokeAcross(20);
+    ASSERT_TRUE(p.setLayerOpacity(flow, 1, 150, true));
+    ASSERT_TRUE(p.setLayerMode(flow, 1, 0, true));
+    ASSERT_TRUE(p.setLayerBlendOption(flow, 1, true, 90, true));
+    ASSERT_TRUE(p.renameLayer(0, "下書き", true));
+    ASSERT_TRUE(p.renameLayer(1, "ink", true));
+    ASSERT_TRUE(p.setLayerOffset(flow, 1, -9, 6, true));
+    strokeAcross(30); // on the moved layer
+    ASSERT_TRUE(p.duplicateLayer(flow, 1, true));
+    strokeAcross(40); // on the copy
+    ASSERT_TRUE(p.moveLayer(flow, 2, 0, true));
+    ASSERT_TRUE(p.setLayerVisible(flow, 1, false, true));
+    ASSERT_TRUE(p.setLayerProtectAlpha(flow, 0, true, true));
+    strokeAcross(25); // keeps the alpha of the moved copy
+    int32_t layer;
+    TRect rect;
+    ASSERT_TRUE(p.undo(flow, layer, rect));
+    ASSERT_TRUE(p.undo(flow, layer, rect));
+    ASSERT_TRUE(p.redo(flow, layer, rect));
+    ASSERT_TRUE(p.setLayerOffset(flow, 2, 3, 3, true));
+
+    const std::string path = tempPath("layers.qm3");
+    ASSERT_TRUE(saveRecording(live, path));
+    RecordedPaper replay;
+    replay.clock.now = 777;
+    ASSERT_EQ(replay.events().openEventFile(path, replay.flow), TReplayOpen::success);
+    ASSERT_EQ(replay.events().replayAll(replay.flow), TReplayStep::end)
+        << replay.events().missingOperation;
+    expectSamePapers(p, *replay.paper, false);
+    EXPECT_EQ(replay.paper->layer(0)->name, "ink"); // the copy, moved to the bottom
+    std::remove(path.c_str());
 }
 
 } // namespace qm

@@ -40,6 +40,19 @@ public:
         log.push_back("new layer");
         ++undos;
     }
+    void recordLayerAttribute(int32_t, TLayerAttribute which, uint8_t) override
+    {
+        layerAction("attribute " + std::to_string(int(which)));
+    }
+    void recordLayerBlendOption(int32_t, bool, uint8_t) override { layerAction("blend"); }
+    void recordLayerName(int32_t, const std::string&) override { layerAction("name"); }
+    void recordLayerOffset(int32_t, int32_t, int32_t) override { layerAction("offset"); }
+    void recordLayerMove(int32_t, int32_t) override { layerAction("move"); }
+    void layerAction(const std::string& what)
+    {
+        log.push_back(what);
+        ++undos;
+    }
     int32_t undoCount() const override { return undos; }
     int32_t redoCount() const override { return redos; }
     bool recordUndo() override

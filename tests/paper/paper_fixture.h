@@ -3,6 +3,8 @@
 
 #include "core/clock.h"
 #include "core/message_sink.h"
+#include "events/event_file.h"
+#include "events/event_format.h"
 #include "events/event_mngr.h"
 #include "files/app_profile.h"
 #include "layers/display_refresh.h"
@@ -10,9 +12,51 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace qm::test {
+
+// A fresh composite of every layer, as the display should show it.
+inline TTC freshComposite(TPaper& paper, Clock& clock)
+{
+    TTC picture(paper.width, paper.height);
+    refreshDisplayBox(*paper.layers, picture, picture.bounds(), paper.paperColor,
+                      paper.isCurrentEngine() ? TLayerEngine::LayerAlpha : TLayerEngine::Legacy,
+                      {}, clock);
+    return picture;
+}
+
+// The last action of a recording (state and attribute packets skipped): its code and payload.
+struct TRecordedPacket {
+    int category = -1;
+    int sub = -1;
+    std::vector<uint8_t> payload;
+};
+
+inline TRecordedPacket lastAction(const CEventMngr& events)
+{
+    const std::vector<uint8_t> stream = events.fileData().stream;
+    TRecordedPacket last;
+    size_t at = 0;
+    while (at + 2 <= stream.size()) {
+        const uint8_t c = stream[at], s = stream[at + 1];
+        const int64_t n = payloadLength(c, s, [&](uint32_t off, uint8_t* o, uint32_t k) {
+            if (at + 2 + off + k > stream.size())
+                return false;
+            std::copy_n(stream.begin() + ptrdiff_t(at + 2 + off), k, o);
+            return true;
+        });
+        if (n < 0 || at + 2 + size_t(n) > stream.size())
+            return {};
+        const auto payload = stream.begin() + ptrdiff_t(at + 2);
+        if (!isStatePacket(c))
+            last = {c, s, {payload, payload + ptrdiff_t(n)}};
+        at += 2 + size_t(n);
+    }
+    return last;
+}
 
 class TestWindow : public TDrawWindow {
 public:
@@ -55,15 +99,7 @@ struct PaperFixture {
     }
 
     // A fresh composite of every layer, as the display should show it.
-    TTC freshComposite()
-    {
-        TTC picture(paper->width, paper->height);
-        refreshDisplayBox(*paper->layers, picture, picture.bounds(), paper->paperColor,
-                          paper->isCurrentEngine() ? TLayerEngine::LayerAlpha
-                                                   : TLayerEngine::Legacy,
-                          {}, clock);
-        return picture;
-    }
+    TTC freshComposite() { return test::freshComposite(*paper, clock); }
 
     TConfigSettings config;
     FakeClock clock;
@@ -88,6 +124,7 @@ struct RecordedPaper {
         flow.paper = paper.get();
     }
     CEventMngr& events() { return static_cast<CEventMngr&>(*paper->eventMngr); }
+    TTC freshComposite() { return test::freshComposite(*paper, clock); }
 
     TConfigSettings config;
     FakeClock clock{1000}; // the blend option's display pattern repeats
@@ -107,6 +144,15 @@ inline bool sameImage(const TMTC& a, const TMTC& b)
             if (a.pixel(x, y) != b.pixel(x, y))
                 return false;
     return true;
+}
+
+// A copy of a picture, to compare with later.
+inline TMTC snapshot(const TMTC& image)
+{
+    TMTC copy(image.width(), image.height());
+    for (int32_t y = 0; y < image.height(); ++y)
+        std::copy_n(image.row(y), image.width(), copy.row(y));
+    return copy;
 }
 
 } // namespace qm::test

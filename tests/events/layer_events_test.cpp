@@ -1,0 +1,104 @@
+// The packets of the layer window's edits, byte for byte, and the old recordings' layer
+// codes that replay through the same operations.
+#include "../paper/paper_fixture.h"
+#include "core/byte_io.h"
+#include "events/event_packet.h"
+#include "events/layer_packets.h"
+#include "events/legacy_replay.h"
+
+#include <gtest/gtest.h>
+
+namespace qm {
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+struct Recorder : test::RecordedPaper {
+    Recorder() { paper->initPaper("t", flow, 40, 30); }
+    Bytes last(int sub)
+    {
+        const test::TRecordedPacket packet = test::lastAction(events());
+        EXPECT_EQ(packet.category, 4);
+        EXPECT_EQ(packet.sub, sub);
+        return packet.payload;
+    }
+};
+
+} // namespace
+
+TEST(LayerEvents, PacketsCarryTheOldAttributesBesideTheNewValue)
+{
+    Recorder r;
+    TPaper& p = *r.paper;
+    // The first layer: mode 3, opacity 255, visible.
+    ASSERT_TRUE(p.setLayerProtectAlpha(r.flow, 0, true, true));
+    EXPECT_EQ(r.last(20), (Bytes{0, 0, 3, 255, 0x03, 0}));
+    ASSERT_TRUE(p.setLayerOpacity(r.flow, 0, 100, true));
+    EXPECT_EQ(r.last(16), (Bytes{0, 0, 3, 255, 0x03, 100}));
+    ASSERT_TRUE(p.setLayerMode(r.flow, 0, 5, true));
+    EXPECT_EQ(r.last(17), (Bytes{0, 0, 3, 100, 0x03, 5}));
+    ASSERT_TRUE(p.setLayerVisible(r.flow, 0, false, true));
+    EXPECT_EQ(r.last(18), (Bytes{0, 0, 5, 100, 0x02, 0}));
+    // The long form: the record with the new flag, the old amount, the generator (the fake
+    // clock's 1000), then the new flag and amount.
+    ASSERT_TRUE(p.setLayerBlendOption(r.flow, 0, true, 200, true));
+    EXPECT_EQ(r.last(21), (Bytes{0, 0, 5, 100, 0x12, 0, 255, 0, 0xE8, 0x03, 0, 0, 1, 0, 200, 0,
+                                 0, 0}));
+    ASSERT_TRUE(p.renameLayer(0, "ab", true));
+    EXPECT_EQ(r.last(19), (Bytes{0, 0, 4, 0, 'a', 'b', 0, 0}));
+    ASSERT_TRUE(p.renameLayer(0, "abc", true));
+    EXPECT_EQ(r.last(19), (Bytes{0, 0, 4, 0, 'a', 'b', 'c', 0}));
+    // The offset goes from (0, 0) to (3, −2): the move is recorded.
+    ASSERT_TRUE(p.setLayerOffset(r.flow, 0, 3, -2, true));
+    EXPECT_EQ(r.last(12), (Bytes{0, 0, 0, 0, 3, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0,
+                                 0, 0, 0}));
+    ASSERT_TRUE(p.setLayerOffset(r.flow, 0, 1, 1, true));
+    EXPECT_EQ(r.last(12)[4], 0xFE);
+    ASSERT_TRUE(p.duplicateLayer(r.flow, 0, true));
+    EXPECT_EQ(r.last(3), (Bytes{0, 0, 0, 0}));
+    ASSERT_TRUE(p.moveLayer(r.flow, 1, 0, true));
+    EXPECT_EQ(r.last(4), (Bytes{1, 0, 0, 0}));
+}
+
+TEST(LayerEvents, ANameReadsToItsTerminatorOrTheEndOfItsField)
+{
+    TLayerNamePacket name;
+    ASSERT_TRUE(decodeLayerName(Bytes{5, 0, 3, 0, 'x', 'y', 'z'}, name));
+    EXPECT_EQ(name.layer, 5);
+    EXPECT_EQ(name.name, "xyz");
+    ASSERT_TRUE(decodeLayerName(Bytes{0, 0, 4, 0, 'q', 0, 'r', 's'}, name));
+    EXPECT_EQ(name.name, "q");
+    EXPECT_FALSE(decodeLayerName(Bytes{0, 0, 5, 0, 'q'}, name));
+    TBlendOptionPacket blend;
+    EXPECT_FALSE(decodeBlendOption(Bytes(17, 0), blend));
+}
+
+TEST(LayerEvents, OldRecordingsSetVisibilityModeAndOpacity)
+{
+    TEventPacket packets;
+    ByteWriter size;
+    size.u16(40), size.u16(30);
+    ASSERT_TRUE(packets.appendPacket(512, size.data()));
+    ASSERT_TRUE(packets.appendPacket(276, Bytes{0, 90}));
+    ASSERT_TRUE(packets.appendPacket(275, Bytes{0, 1}));
+    ASSERT_TRUE(packets.appendPacket(274, Bytes{0, 0}));
+    ASSERT_TRUE(packets.appendPacket(274, Bytes{0, 0})); // already hidden: nothing to do
+    ASSERT_TRUE(packets.appendPacket(260, Bytes{0, 7}));  // the only layer stays where it is
+    ASSERT_TRUE(packets.appendPacket(276, Bytes{3, 90})); // no such layer
+    packets.appendEndCode();
+
+    test::RecordedPaper fresh;
+    TLegacyReplay replay(*fresh.paper, fresh.flow);
+    ASSERT_TRUE(replay.open(packets.bytes()));
+    TReplayStep step;
+    while ((step = replay.step()) == TReplayStep::more) {
+    }
+    EXPECT_EQ(step, TReplayStep::error);
+    const CLayerData& layer = *fresh.paper->layer(0);
+    EXPECT_EQ(layer.opacity, 90);
+    EXPECT_EQ(layer.mode, 1);
+    EXPECT_EQ(layer.visible, 0);
+}
+
+} // namespace qm
