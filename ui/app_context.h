@@ -2,6 +2,7 @@
 // stroke, the tablet's proximity, and the main window's hooks for what other windows show.
 #pragma once
 
+#include "colour/colour_mngr.h"
 #include "files/app_profile.h"
 #include "paint/mode_mngr.h"
 #include "paint/stroke.h"
@@ -11,6 +12,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 namespace qm::ui {
 
@@ -18,6 +20,7 @@ struct TAppContext {
     CAppProfile profile;
     CModeMngr modes;
     TStroke liveStroke;
+    std::unique_ptr<CColorMngr> colours; // the pen's colours, made at start-up
     TDeferredMessageSink messages;
 
     bool tabletInProximity = false;
@@ -39,6 +42,8 @@ struct TAppContext {
     std::function<void()> colourChanged;
     // A line for the status bar (positions, picked colours).
     std::function<void(const QString&)> showStatus;
+    // The live stroke's settings changed outside the pen window (eraser end, brush size).
+    std::function<void()> strokeChanged;
 };
 
 } // namespace qm::ui

@@ -22,13 +22,13 @@ namespace {
 constexpr const char* kPaletteModeQuestion =
     "ﾊﾟﾚｯﾄﾓｰﾄﾞには対応していません。\r16ﾋﾞｯﾄｶﾗｰ以上(32ﾋﾞｯﾄ推奨)に設定してください。\r起動しますか?";
 
-// The pen colours and stroke the program starts with.
-void initialStroke(TAppContext& app)
+// The pen's colours from the settings (Windows colour values, 0x00BBGGRR).
+void makeColours(TAppContext& app)
 {
-    TStroke& stroke = app.liveStroke;
-    stroke.resetToDefaults(0);
-    stroke.color = ColorRefToPixel(uint32_t(app.profile.color.fgCol)) & 0xFFFFFF;
-    stroke.secondColor = ColorRefToPixel(uint32_t(app.profile.color.bgCol)) & 0xFFFFFF;
+    app.liveStroke.resetToDefaults(0);
+    app.colours = std::make_unique<CColorMngr>(
+        app.liveStroke, ColorRefToPixel(uint32_t(app.profile.color.fgCol)) & 0xFFFFFF,
+        ColorRefToPixel(uint32_t(app.profile.color.bgCol)) & 0xFFFFFF);
 }
 
 } // namespace
@@ -42,8 +42,10 @@ bool TTabletProximity::eventFilter(QObject* watched, QEvent* event)
         app_.tabletInProximity = false;
         // The pen's eraser end has gone: the pen gets back the kind it had.
         if (app_.kindBeforeEraser >= 0) {
-            app_.liveStroke.kind = uint8_t(app_.kindBeforeEraser);
+            app_.liveStroke.setKind(app_.kindBeforeEraser);
             app_.kindBeforeEraser = -1;
+            if (app_.strokeChanged)
+                app_.strokeChanged();
         }
     }
     return QObject::eventFilter(watched, event);
@@ -69,7 +71,7 @@ void TApplicationShell::start(bool replayOnly)
     bool dropSpike = false;
     store_->readBool(CAppProfile::kConfig, "tabletDropFullSpike", dropSpike);
     app.tabletDropFullSpike = dropSpike;
-    initialStroke(app);
+    makeColours(app);
     proximity_ = std::make_unique<TTabletProximity>(app);
     QCoreApplication::instance()->installEventFilter(proximity_.get());
     main_ = std::make_unique<TMainForm>(app, *store_);
@@ -87,8 +89,9 @@ void TApplicationShell::finish()
     finished_ = true;
     main_->saveState();
     CAppProfile& profile = context_->profile;
-    profile.color.fgCol = int32_t(ColorRefToPixel(context_->liveStroke.color) & 0xFFFFFF);
-    profile.color.bgCol = int32_t(ColorRefToPixel(context_->liveStroke.secondColor) & 0xFFFFFF);
+    // ColorRefToPixel swaps red and blue, so it also turns a colour back into a Windows one.
+    profile.color.fgCol = int32_t(ColorRefToPixel(context_->colours->mainColor()) & 0xFFFFFF);
+    profile.color.bgCol = int32_t(ColorRefToPixel(context_->colours->secondColor()) & 0xFFFFFF);
     profile.save(*store_);
     store_->writeBool(CAppProfile::kConfig, "tabletDropFullSpike", context_->tabletDropFullSpike);
     store_->flush();

@@ -245,7 +245,9 @@ void TDrawWindowWidget::tabletEvent(QTabletEvent* event)
         if (event->pointerType() == QPointingDevice::PointerType::Eraser &&
             app_.liveStroke.kind != uint8_t(TBrushKind::eraser) && playback == TPlayback::none) {
             app_.kindBeforeEraser = app_.liveStroke.kind;
-            app_.liveStroke.kind = uint8_t(TBrushKind::eraser);
+            app_.liveStroke.setKind(int32_t(TBrushKind::eraser));
+            if (app_.strokeChanged)
+                app_.strokeChanged();
         }
         tabletStroke_ = true;
         setFocus(Qt::OtherFocusReason);
@@ -398,13 +400,9 @@ void TDrawWindowWidget::pickColour(const TInput& input, bool toSecond, bool from
     uint32_t colour = 0;
     if (!colourAt(input.pos, fromLayer, colour))
         return;
-    uint32_t& target = toSecond ? app_.liveStroke.secondColor : app_.liveStroke.color;
-    if (target == colour)
-        return;
-    target = colour;
-    app_.liveStroke.changed = 1;
-    if (app_.colourChanged)
-        app_.colourChanged();
+    // The colour manager is told only when the colour differs.
+    if ((toSecond ? app_.colours->secondColor() : app_.colours->mainColor()) != colour)
+        app_.colours->setColor(colour, kColourSourceWindow, !toSecond);
 }
 
 void TDrawWindowWidget::pickerDown(const TInput& input)
@@ -467,8 +465,9 @@ void TDrawWindowWidget::viewDrag(const TInput& input)
         const float width = dragStartWidth_ +
                             float(input.pos.x() - dragStart_.x()) / paper().zoomScale() / 2.0f;
         if (width >= 0.1f && width <= 200.0f) {
-            app_.liveStroke.width = width;
-            app_.liveStroke.changed = 1;
+            app_.liveStroke.setWidth(width);
+            if (app_.strokeChanged)
+                app_.strokeChanged();
             if (app_.showStatus)
                 app_.showStatus(QStringLiteral("%1 px").arg(double(width), 0, 'f', 1));
         }

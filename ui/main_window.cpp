@@ -7,6 +7,7 @@
 #include "ui/draw_window.h"
 #include "ui/new_paper_dialog.h"
 #include "ui/tablet_tester.h"
+#include "ui/tool_docks.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -16,6 +17,7 @@
 #include <QDate>
 #include <QDir>
 #include <QDesktopServices>
+#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -78,14 +80,25 @@ TMainForm::TMainForm(TAppContext& app, SettingsStore& store, QWidget* parent)
     setCentralWidget(mdi_);
     status_ = new QLabel(this);
     statusBar()->addWidget(status_, 1);
-    app_.showStatus = [this](const QString& text) { status_->setText(text); };
+    buildActions();
+    docks_ = new TToolDocks(app_, store_, *this);
+    bindWindowActions();
+    docks_->restore();
+    app_.showStatus = [this](const QString& text) {
+        status_->setText(text);
+        docks_->showStatus(text);
+    };
+    app_.strokeChanged = [this] { docks_->strokeChanged(); };
     app_.modes.onModeChanged = [this](uint8_t) {
         for (TDrawWindowWidget* w : drawWindows())
             w->modeChanged();
+        docks_->modeChanged();
     };
-    buildActions();
     loadRecent();
-    connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { refreshActions(); });
+    connect(mdi_, &QMdiArea::subWindowActivated, this, [this] {
+        docks_->follow(activeDrawWindow());
+        refreshActions();
+    });
     // Commands become possible or impossible as windows play, record and change; the menus
     // also re-check just before they open.
     auto* timer = new QTimer(this);
@@ -103,7 +116,12 @@ TMainForm::~TMainForm()
     for (TDrawWindowWidget* w : drawWindows())
         w->disconnect(this);
     app_.showStatus = nullptr;
+    app_.strokeChanged = nullptr;
     app_.modes.onModeChanged = nullptr;
+    if (app_.colours) {
+        app_.colours->onChanged = nullptr;
+        app_.colours->onHueChanged = nullptr;
+    }
 }
 
 // ---- actions ----
@@ -296,13 +314,24 @@ void TMainForm::buildActions()
 
     QMenu* window = menuBar()->addMenu(tr("&Window"));
     connect(window, &QMenu::aboutToShow, this, &TMainForm::refreshActions);
-    addPlaceholders(window, {"actShowToolBox", "actShowPenWindow", "actShowCtrlWindow",
-                             "actShowLayerWindow", "actShowSelectWindow", "actShowPreviewWindow",
-                             "actShowPalWindow", "actShowColorWindow", "actShowRgbWindow",
-                             "actShowHsvWindow", "actShowGradWindow", "actShowToneWindow",
-                             "actShowPatWindow", "actShowEnvWindow"});
+    const std::pair<const char*, QString> shown[] = {
+        {"actShowToolBox", tr("&Tools")},      {"actShowPenWindow", tr("&Pen")},
+        {"actShowCtrlWindow", tr("&Options")}, {"actShowLayerWindow", tr("&Layers")},
+        {"actShowPreviewWindow", tr("Pre&view")}, {"actShowColorWindow", tr("&Colour")},
+        {"actShowRgbWindow", tr("&RGB")},      {"actShowHsvWindow", tr("&HSV")}};
+    for (const auto& [name, text] : shown) {
+        const QString key = QString::fromLatin1(name);
+        QAction* a = addCommand(window, name, text, [this, key] {
+            if (QDockWidget* dock = docks_->dockOf(key))
+                dock->setVisible(action(key)->isChecked());
+        }, [] { return true; });
+        a->setCheckable(true);
+    }
+    addPlaceholders(window, {"actShowSelectWindow", "actShowPalWindow", "actShowGradWindow",
+                             "actShowToneWindow", "actShowPatWindow", "actShowEnvWindow"});
     addCommand(window, "actShowNetWindow", tr("Network"), [] {}, [] { return true; });
-    addPlaceholders(window, {"actWindowInitAllPos"});
+    addCommand(window, "actWindowInitAllPos", tr("Reset Window Positions"),
+               [this] { docks_->restoreDefaults(); }, [] { return true; });
     addCommand(window, "actWindowSizeFit", tr("Fit Window to Paper"), [this] { fitWindowToPaper(); },
                active);
     window->addSeparator();
@@ -353,6 +382,15 @@ QStringList TMainForm::actionNames() const
     for (const auto& [name, command] : commands_)
         names << name;
     return names;
+}
+
+void TMainForm::bindWindowActions()
+{
+    // The window actions show whether their window is open, however it was closed.
+    for (const auto& [name, dock] : docks_->docks()) {
+        QAction* a = action(name);
+        connect(dock, &QDockWidget::visibilityChanged, a, [a, dock] { a->setChecked(!dock->isHidden()); });
+    }
 }
 
 void TMainForm::refreshActions()
@@ -475,6 +513,7 @@ void TMainForm::saveState()
         profile.setWindowInt("mainWinW", width());
         profile.setWindowInt("mainWinH", height());
     }
+    docks_->save();
     for (int i = 0; i < kRecentCount; ++i)
         store_.writeText(CAppProfile::kFileIO, "recentFile" + std::to_string(i),
                          i < recent_.size() ? recent_[i].toStdString() : std::string());
@@ -776,10 +815,9 @@ void TMainForm::createLayer()
 {
     TDrawWindowWidget* w = activeDrawWindow();
     TPaper& paper = w->paper();
-    if (paper.createLayer(w->document().flow(), paper.currentLayerIndex() + 1, paper.width,
-                          paper.height, true, 255, uint8_t(BlendMode::Normal), true) < 0)
-        showWarning(uiText(kLayerCreateFailed));
-    w->modified = true;
+    // A failure is reported by the paper itself.
+    paper.createLayer(w->document().flow(), paper.currentLayerIndex() + 1, paper.width,
+                      paper.height, true, 255, uint8_t(BlendMode::Normal), true);
 }
 
 void TMainForm::deleteLayer()

@@ -21,6 +21,7 @@ class QMenu;
 namespace qm::ui {
 
 class TDrawWindowWidget;
+class TToolDocks;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -34,6 +35,7 @@ public:
     TDrawWindowWidget* activeDrawWindow() const;
     QList<TDrawWindowWidget*> drawWindows() const;
     QMdiArea* mdiArea() const { return mdi_; }
+    TToolDocks& docks() const { return *docks_; }
 
     // A new paper in a new drawing window.
     TDrawWindowWidget* newPaper(const QString& title, int width, int height);
@@ -97,12 +99,14 @@ private:
     void showAbout();
     void showTabletTester();
     void fitWindowToPaper();
+    void bindWindowActions();
 
     TAppContext& app_;
     SettingsStore& store_;
     QMdiArea* mdi_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     QLabel* status_ = nullptr;
+    TToolDocks* docks_ = nullptr;
     std::map<QString, TCommand> commands_;
     QStringList recent_;
 };

@@ -1,0 +1,13 @@
+// Engine pictures as Qt images (copies, top row first).
+#pragma once
+
+#include "core/dib_core.h"
+
+#include <QImage>
+
+namespace qm::ui {
+
+// opaque: the alpha bytes are ignored (a displayable picture); otherwise they are kept.
+QImage toQImage(const TMTC& picture, bool opaque);
+
+} // namespace qm::ui
