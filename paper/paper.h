@@ -249,6 +249,10 @@ private:
     // The end of every layer window edit: the display recomposited when the change shows
     // there, the window marked modified, the layer window told.
     void layerEditDone(bool recomposite);
+    // One byte of a layer's record through the edit cycle; false (nothing done) for a missing
+    // layer or an unchanged value.
+    bool setLayerByte(int32_t i, uint8_t CLayerData::*field, uint8_t value,
+                      TLayerAttribute attribute, int undoKind, bool record);
     void refreshAfterUndoStep(TFlowImage& flow, int kind, int32_t layerIndex, TRect rect,
                               uint16_t word);
     void applyRefreshWord(TFlowImage& flow, int32_t layerIndex, TRect rect, uint16_t word);

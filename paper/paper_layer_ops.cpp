@@ -19,68 +19,54 @@ void TPaper::layerEditDone(bool recomposite)
     window.layersChanged();
 }
 
-bool TPaper::setLayerOpacity(TFlowImage& /*flow*/, int32_t i, uint8_t opacity, bool record)
+bool TPaper::setLayerByte(int32_t i, uint8_t CLayerData::*field, uint8_t value,
+                          TLayerAttribute attribute, int undoKind, bool record)
 {
     CLayerData* layer = layers->Get(i);
-    if (!layer || layer->opacity == opacity)
+    if (!layer || layer->*field == value)
         return false;
     if (record) {
         if (recording())
-            eventMngr->recordLayerAttribute(i, TLayerAttribute::opacity, opacity);
+            eventMngr->recordLayerAttribute(i, attribute, value);
         if (undoMngr)
-            undoMngr->RecordProperty(*layer, opacity, kUndoOpacity);
+            undoMngr->RecordProperty(*layer, value, undoKind);
     }
-    layer->opacity = opacity;
+    layer->*field = value;
+    return true;
+}
+
+bool TPaper::setLayerOpacity(TFlowImage& /*flow*/, int32_t i, uint8_t opacity, bool record)
+{
+    if (!setLayerByte(i, &CLayerData::opacity, opacity, TLayerAttribute::opacity, kUndoOpacity,
+                      record))
+        return false;
     layerEditDone(true);
     return true;
 }
 
 bool TPaper::setLayerMode(TFlowImage& /*flow*/, int32_t i, uint8_t mode, bool record)
 {
-    CLayerData* layer = layers->Get(i);
-    if (!layer || layer->mode == mode || !modeInfo(mode & 0x7F))
+    if (!modeInfo(mode & 0x7F) ||
+        !setLayerByte(i, &CLayerData::mode, mode, TLayerAttribute::mode, kUndoBlendMode, record))
         return false;
-    if (record) {
-        if (recording())
-            eventMngr->recordLayerAttribute(i, TLayerAttribute::mode, mode);
-        if (undoMngr)
-            undoMngr->RecordProperty(*layer, mode, kUndoBlendMode);
-    }
-    layer->mode = mode;
     layerEditDone(true);
     return true;
 }
 
 bool TPaper::setLayerVisible(TFlowImage& /*flow*/, int32_t i, bool visible, bool record)
 {
-    CLayerData* layer = layers->Get(i);
-    const uint8_t value = visible ? 1 : 0;
-    if (!layer || layer->visible == value)
+    if (!setLayerByte(i, &CLayerData::visible, visible ? 1 : 0, TLayerAttribute::visible,
+                      kUndoVisibility, record))
         return false;
-    if (record) {
-        if (recording())
-            eventMngr->recordLayerAttribute(i, TLayerAttribute::visible, value);
-        if (undoMngr)
-            undoMngr->RecordProperty(*layer, value, kUndoVisibility);
-    }
-    layer->visible = value;
     layerEditDone(true);
     return true;
 }
 
 bool TPaper::setLayerProtectAlpha(TFlowImage& /*flow*/, int32_t i, bool on, bool record)
 {
-    CLayerData* layer = layers->Get(i);
-    const uint8_t value = on ? 1 : 0;
-    if (!layer || layer->protectAlpha == value)
+    if (!setLayerByte(i, &CLayerData::protectAlpha, on ? 1 : 0, TLayerAttribute::protectAlpha,
+                      kUndoProtectAlpha, record))
         return false;
-    if (record) {
-        if (recording())
-            eventMngr->recordLayerAttribute(i, TLayerAttribute::protectAlpha, value);
-        if (undoMngr)
-            undoMngr->RecordProperty(*layer, value, kUndoProtectAlpha);
-    }
-    layer->protectAlpha = value;
     // The pen shows the current layer's choice; nothing on the paper looks different.
     if (i == layers->current() && services_.liveStroke)
         services_.liveStroke->setKeepAlpha(on);

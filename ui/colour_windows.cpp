@@ -196,63 +196,44 @@ void TGColWindow::hueChanged()
 
 // ---- RGB and HSV windows ----
 
-TRgbWindow::TRgbWindow(CColorMngr& colours, QWidget* parent) : QWidget(parent), colours_(colours)
+TColourFieldsWindow::TColourFieldsWindow(CColorMngr& colours, TModel model, QWidget* parent)
+    : QWidget(parent), colours_(colours), model_(model)
 {
-    setObjectName(QStringLiteral("TRgbWindow"));
+    const bool rgb = model == TModel::rgb;
+    setObjectName(rgb ? QStringLiteral("TRgbWindow") : QStringLiteral("THsvWindow"));
     auto* form = new QFormLayout(this);
-    const char* names[] = {"R", "G", "B"};
-    for (int i = 0; i < 3; ++i) {
-        fields_[size_t(i)] = new QSpinBox(this);
-        fields_[size_t(i)]->setRange(0, 255);
-        form->addRow(QString::fromLatin1(names[i]), fields_[size_t(i)]);
-        connect(fields_[size_t(i)], &QSpinBox::valueChanged, this, [this] {
-            if (updating_)
-                return;
-            const uint32_t c = uint32_t(fields_[0]->value()) << 16 |
-                               uint32_t(fields_[1]->value()) << 8 | uint32_t(fields_[2]->value());
-            colours_.setMainColor(c, kColourSourceWindow);
-        });
+    const char* const names[] = {rgb ? "R" : "H", rgb ? "G" : "S", rgb ? "B" : "V"};
+    for (size_t i = 0; i < 3; ++i) {
+        fields_[i] = new QSpinBox(this);
+        fields_[i]->setRange(0, !rgb && i == 0 ? 359 : 255);
+        form->addRow(QString::fromLatin1(names[i]), fields_[i]);
+        connect(fields_[i], &QSpinBox::valueChanged, this, &TColourFieldsWindow::edited);
     }
     follow();
 }
 
-void TRgbWindow::follow()
+void TColourFieldsWindow::edited()
+{
+    if (updating_)
+        return;
+    const int a = fields_[0]->value(), b = fields_[1]->value(), c = fields_[2]->value();
+    if (model_ == TModel::rgb) {
+        colours_.setMainColor(uint32_t(a) << 16 | uint32_t(b) << 8 | uint32_t(c), kColourSourceWindow);
+    } else {
+        const THSV record{a << 16, b << 16, c << 16};
+        colours_.setHSV(record, hsvToRGB(record));
+    }
+}
+
+void TColourFieldsWindow::follow()
 {
     updating_ = true;
     const uint32_t c = colours_.mainColor();
-    fields_[0]->setValue(int(c >> 16 & 0xFF));
-    fields_[1]->setValue(int(c >> 8 & 0xFF));
-    fields_[2]->setValue(int(c & 0xFF));
-    updating_ = false;
-}
-
-THsvWindow::THsvWindow(CColorMngr& colours, QWidget* parent) : QWidget(parent), colours_(colours)
-{
-    setObjectName(QStringLiteral("THsvWindow"));
-    auto* form = new QFormLayout(this);
-    const char* names[] = {"H", "S", "V"};
-    for (int i = 0; i < 3; ++i) {
-        fields_[size_t(i)] = new QSpinBox(this);
-        fields_[size_t(i)]->setRange(0, i == 0 ? 359 : 255);
-        form->addRow(QString::fromLatin1(names[i]), fields_[size_t(i)]);
-        connect(fields_[size_t(i)], &QSpinBox::valueChanged, this, [this] {
-            if (updating_)
-                return;
-            const THSV record{fields_[0]->value() << 16, fields_[1]->value() << 16,
-                              fields_[2]->value() << 16};
-            colours_.setHSV(record, hsvToRGB(record));
-        });
-    }
-    follow();
-}
-
-void THsvWindow::follow()
-{
-    updating_ = true;
     const THSV& hsv = colours_.hsv();
-    fields_[0]->setValue(hsv.H >> 16);
-    fields_[1]->setValue(hsv.S >> 16);
-    fields_[2]->setValue(hsv.V >> 16);
+    const int values[2][3] = {{int(c >> 16 & 0xFF), int(c >> 8 & 0xFF), int(c & 0xFF)},
+                              {hsv.H >> 16, hsv.S >> 16, hsv.V >> 16}};
+    for (size_t i = 0; i < 3; ++i)
+        fields_[i]->setValue(values[model_ == TModel::rgb ? 0 : 1][i]);
     updating_ = false;
 }
 

@@ -88,28 +88,20 @@ private:
     CColorMngr& colours_;
 };
 
-class TRgbWindow : public QWidget {
+// The main colour as three number fields: red, green and blue, or hue, saturation and value.
+class TColourFieldsWindow : public QWidget {
     Q_OBJECT
 public:
-    TRgbWindow(CColorMngr& colours, QWidget* parent = nullptr);
+    enum class TModel { rgb, hsv };
+    TColourFieldsWindow(CColorMngr& colours, TModel model, QWidget* parent = nullptr);
     void follow();
     QSpinBox* field(int i) const { return fields_[size_t(i)]; }
 
 private:
-    CColorMngr& colours_;
-    std::array<QSpinBox*, 3> fields_{};
-    bool updating_ = false;
-};
+    void edited();
 
-class THsvWindow : public QWidget {
-    Q_OBJECT
-public:
-    THsvWindow(CColorMngr& colours, QWidget* parent = nullptr);
-    void follow();
-    QSpinBox* field(int i) const { return fields_[size_t(i)]; }
-
-private:
     CColorMngr& colours_;
+    TModel model_;
     std::array<QSpinBox*, 3> fields_{};
     bool updating_ = false;
 };

@@ -27,8 +27,8 @@ TToolDocks::TToolDocks(TAppContext& app, SettingsStore& store, QMainWindow& main
     layers = new TLayerWindow;
     preview = new TPreviewWindow;
     colour = new TGColWindow(*app.colours);
-    rgb = new TRgbWindow(*app.colours);
-    hsv = new THsvWindow(*app.colours);
+    rgb = new TColourFieldsWindow(*app.colours, TColourFieldsWindow::TModel::rgb);
+    hsv = new TColourFieldsWindow(*app.colours, TColourFieldsWindow::TModel::hsv);
 
     // The creation order of the tool windows: tools, pen, preview, options, layers, colour,
     // RGB, HSV.

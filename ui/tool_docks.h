@@ -18,11 +18,10 @@ namespace qm::ui {
 
 class TDrawWindowWidget;
 class TGColWindow;
-class THsvWindow;
+class TColourFieldsWindow;
 class TLayerWindow;
 class TPenWindow;
 class TPreviewWindow;
-class TRgbWindow;
 class TControlWindow;
 class TToolsWindow;
 
@@ -53,8 +52,8 @@ public:
     TLayerWindow* layers = nullptr;
     TPreviewWindow* preview = nullptr;
     TGColWindow* colour = nullptr;
-    TRgbWindow* rgb = nullptr;
-    THsvWindow* hsv = nullptr;
+    TColourFieldsWindow* rgb = nullptr;
+    TColourFieldsWindow* hsv = nullptr;
 
 private:
     QDockWidget* addDock(const char* action, const char* visibleKey, const QString& title,

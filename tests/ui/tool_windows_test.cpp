@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDockWidget>
 #include <QSlider>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -161,6 +162,22 @@ TEST_F(ToolWindows, TheColourWindowPicksFromTheHueBarAndTheSquare)
     release(at(10, 10));
     EXPECT_EQ(colours.mainColor(), 0x00FF00u);
     EXPECT_TRUE(colour.labels().startsWith(QStringLiteral("R: 000 G: 255 B: 000")));
+}
+
+TEST_F(ToolWindows, TheRgbAndHsvFieldsEditTheMainColourAndFollowEachOther)
+{
+    TColourFieldsWindow& rgb = *main().docks().rgb;
+    TColourFieldsWindow& hsv = *main().docks().hsv;
+    rgb.field(0)->setValue(255);
+    rgb.field(1)->setValue(0);
+    rgb.field(2)->setValue(0);
+    EXPECT_EQ(stroke().color, 0xFF0000u);
+    EXPECT_EQ(hsv.field(0)->value(), 0);
+    EXPECT_EQ(hsv.field(1)->value(), 255);
+    hsv.field(0)->setValue(120);
+    EXPECT_EQ(stroke().color, 0x00FF00u);
+    EXPECT_EQ(rgb.field(1)->value(), 255);
+    EXPECT_EQ(shell->context().colours->hue(), 120 << 16);
 }
 
 TEST_F(ToolWindows, DockPlacementPersistsAndResetsToTheDefaults)
