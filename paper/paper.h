@@ -258,6 +258,8 @@ private:
     void applyRefreshWord(TFlowImage& flow, int32_t layerIndex, TRect rect, uint16_t word);
     bool stepLegacyUndo(bool undo, int32_t& layerIndex, TRect& rect);
     void drawGrid(TBox box);
+    // The navigator's picture redone where the display changed.
+    void refreshPreview(const TRect& onPaper);
 
     TPaperServices services_;
     CColorSlotGroup gradationStops_; // the gradation's stops, copied at creation

@@ -3,7 +3,6 @@
 #include "paper/paper.h"
 
 #include "core/image_ops.h"
-#include "core/image_scale.h"
 #include "layers/blend_mode_table.h"
 #include "undo/undo_kinds.h"
 
@@ -181,8 +180,7 @@ void TPaper::strokeDone(const TRect& rect)
             layer->UpdateThumbnail(onPaper);
         window.layersChanged();
     }
-    downscaleBoxChanged(previewImage, displayImage, onPaper);
-    window.previewChanged(onPaper);
+    refreshPreview(onPaper);
 }
 
 } // namespace qm

@@ -170,6 +170,7 @@ void TPaper::applyRefreshWord(TFlowImage& flow, int32_t layerIndex, TRect rect, 
                 const TRect onPaper{rect.left - layer->offsetX, rect.top - layer->offsetY,
                                     rect.right - layer->offsetX, rect.bottom - layer->offsetY};
                 updateRect(flow, window.view(), onPaper, nullptr);
+                refreshPreview(onPaper);
             }
             if (low & kLowLayerWindow)
                 low |= kLowRedrawLayers;

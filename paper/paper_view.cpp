@@ -2,6 +2,7 @@
 // of the view and the title.
 #include "paper/paper.h"
 
+#include "core/image_scale.h"
 #include "layers/display_refresh.h"
 
 #include <algorithm>
@@ -152,6 +153,13 @@ void TPaper::updateAll()
                       clock());
     drawGrid(box);
     blitRect(window.view(), toRect(box));
+    refreshPreview(toRect(box));
+}
+
+void TPaper::refreshPreview(const TRect& onPaper)
+{
+    downscaleBoxChanged(previewImage, displayImage, onPaper);
+    window.previewChanged(onPaper);
 }
 
 void TPaper::refreshAll(TFlowImage& flow, int32_t layerIndex, bool resetSize)

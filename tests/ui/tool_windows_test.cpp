@@ -2,6 +2,7 @@
 #include "ui/colour_windows.h"
 #include "ui/layer_window.h"
 #include "ui/pen_window.h"
+#include "ui/preview_window.h"
 #include "ui/tool_docks.h"
 #include "ui/tools_window.h"
 #include "window_fixture.h"
@@ -162,6 +163,21 @@ TEST_F(ToolWindows, TheColourWindowPicksFromTheHueBarAndTheSquare)
     release(at(10, 10));
     EXPECT_EQ(colours.mainColor(), 0x00FF00u);
     EXPECT_TRUE(colour.labels().startsWith(QStringLiteral("R: 000 G: 255 B: 000")));
+}
+
+TEST_F(ToolWindows, TheNavigatorShowsThePaperAndMovesTheView)
+{
+    TPreviewWindow& preview = *main().docks().preview;
+    preview.resize(200, 150);
+    paper().setPaperColor(0x00FF00, true);
+    const TMTC& small = paper().previewImage;
+    EXPECT_EQ(small.pixel(small.width() / 2, small.height() / 2) & 0xFFFFFF, 0x00FF00u)
+        << "the whole navigator picture follows a change of the whole display";
+    QPointF target;
+    ASSERT_TRUE(preview.paperPointAt(QPointF(190, 75), target));
+    click(&preview, QPoint(190, 75));
+    EXPECT_NEAR(window->viewCentre().x(), target.x(), 1.0);
+    EXPECT_GT(window->viewCentre().x(), paper().width * 0.8);
 }
 
 TEST_F(ToolWindows, TheRgbAndHsvFieldsEditTheMainColourAndFollowEachOther)

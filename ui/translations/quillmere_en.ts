@@ -183,5 +183,133 @@
         <source>追記ﾓｰﾄﾞ</source>
         <translation>appending</translation>
     </message>
+    <message>
+        <source>乗算</source>
+        <translation>Multiply</translation>
+    </message>
+    <message>
+        <source>加算</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>減算</source>
+        <translation>Subtract</translation>
+    </message>
+    <message>
+        <source>標準</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>スクリーン</source>
+        <translation>Screen</translation>
+    </message>
+    <message>
+        <source>オーバーレイ</source>
+        <translation>Overlay</translation>
+    </message>
+    <message>
+        <source>ハードライト</source>
+        <translation>Hard Light</translation>
+    </message>
+    <message>
+        <source>ソフトライト</source>
+        <translation>Soft Light</translation>
+    </message>
+    <message>
+        <source>差の絶対値</source>
+        <translation>Difference</translation>
+    </message>
+    <message>
+        <source>除外</source>
+        <translation>Exclusion</translation>
+    </message>
+    <message>
+        <source>比較(暗)</source>
+        <translation>Darken</translation>
+    </message>
+    <message>
+        <source>比較(明)</source>
+        <translation>Lighten</translation>
+    </message>
+    <message>
+        <source>焼き込み</source>
+        <translation>Colour Burn</translation>
+    </message>
+    <message>
+        <source>覆い焼き</source>
+        <translation>Colour Dodge</translation>
+    </message>
+    <message>
+        <source>色相</source>
+        <translation>Hue</translation>
+    </message>
+    <message>
+        <source>彩度</source>
+        <translation>Saturation</translation>
+    </message>
+    <message>
+        <source>カラー</source>
+        <translation>Colour</translation>
+    </message>
+    <message>
+        <source>輝度</source>
+        <translation>Luminosity</translation>
+    </message>
+    <message>
+        <source>減算(ネガ)</source>
+        <translation>Subtract (Negative)</translation>
+    </message>
+    <message>
+        <source>リニアライト</source>
+        <translation>Linear Light</translation>
+    </message>
+    <message>
+        <source>ビビッドライト</source>
+        <translation>Vivid Light</translation>
+    </message>
+    <message>
+        <source>ピンライト</source>
+        <translation>Pin Light</translation>
+    </message>
+    <message>
+        <source>ﾍﾟﾝ色への変化長 = %3.1f|選択している色に変化するまでのｽﾄﾛｰｸ距離長</source>
+        <translation>Change length = %3.1f|How far the stroke runs before the paint turns into the chosen colour</translation>
+    </message>
+    <message>
+        <source>ﾍﾟﾝ間隔 = %3.1f%%|ペン直径に対する描点の間隔</source>
+        <translation>Spacing = %3.1f%%|The distance between dabs for the pen's diameter</translation>
+    </message>
+    <message>
+        <source>ﾍﾟﾝｻｲｽﾞの開始 = %3.1f%%</source>
+        <translation>Minimum size = %3.1f%%</translation>
+    </message>
+    <message>
+        <source>ﾍﾟﾝの最大半径 = %3.1f</source>
+        <translation>Radius = %3.1f</translation>
+    </message>
+    <message>
+        <source>ﾍﾟﾝの濃度 = %3d%%</source>
+        <translation>Opacity = %3d%%</translation>
+    </message>
+    <message>
+        <source>筆圧補正ｶﾞﾝﾏ = %2.2f|筆圧の強さを調整します</source>
+        <translation>Pressure gamma = %2.2f|How strongly the pressure acts</translation>
+    </message>
+    <message>
+        <source>筆圧ｻｲｽﾞ有効|筆圧によるサイズの変化</source>
+        <translation>Pressure size|The pressure changes the size</translation>
+    </message>
+    <message>
+        <source>筆圧透明度の有効|筆圧による透明度の変化</source>
+        <translation>Pressure opacity|The pressure changes the opacity</translation>
+    </message>
+    <message>
+        <source>ﾍﾟﾝ縁を滑らかにする|ペンの縁をなめらかにします</source>
+        <translation>Smooth edge|Smooths the pen's edge</translation>
+    </message>
+    <message>
+        <source>ﾍﾟﾝ設定を保存|現在のペン設定を保存します</source>
+        <translation>Save|Saves the current pen settings</translation>
+    </message>
 </context>
 </TS>
