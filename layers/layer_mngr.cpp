@@ -95,9 +95,11 @@ int32_t CLayerMngr::CreateLayer(int32_t index, int32_t width, int32_t height, bo
     }
     layer->opacity = opacity;
     layer->visible = visible ? 1 : 0;
-    // A manager that has no paper size yet leaves the layer's paper its image.
+    // A manager that has no paper size yet leaves the layer's paper its image. Every layer of
+    // a manager with a paper gets its thumbnail, also one whose image is the paper's size.
     if (paperWidth_ > 0 && paperHeight_ > 0 &&
-        (layer->paperWidth != paperWidth_ || layer->paperHeight != paperHeight_)) {
+        (layer->paperWidth != paperWidth_ || layer->paperHeight != paperHeight_ ||
+         !layer->thumbnail())) {
         layer->paperWidth = paperWidth_;
         layer->paperHeight = paperHeight_;
         if (!layer->SizeThumbnail(thumbWidth_, thumbHeight_)) {

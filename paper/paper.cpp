@@ -81,6 +81,7 @@ bool TPaper::initPaper(const std::string& newTitle, TFlowImage& flow, int32_t w,
     if (index < 0)
         return false;
     layers->Get(index)->visible = 1;
+    layers->NameNew(index, 1);
     setCurrentLayer(flow, index);
     clearLayer(flow, index, false);
     gradation->SetLine({0, 0}, {w << 16, 0});
@@ -282,6 +283,7 @@ int32_t TPaper::createLayer(TFlowImage& flow, int32_t index, int32_t w, int32_t 
         return -1;
     }
     layer->visible = 1;
+    layers->NameNew(at, 1); // names count up and are never reused
     if (record && undoMngr)
         undoMngr->RecordInserted(kUndoNewLayer, at, *layer);
     layer->image()->FillAll(neutralColour(mode & 0x7F));

@@ -43,8 +43,10 @@ public:
     {
         setColumnCount(4);
         setHeaderLabels({tr("Show"), tr("Lock"), tr("Layer"), tr("Opacity")});
-        header()->setSectionResizeMode(kLayer, QHeaderView::Stretch);
         header()->setStretchLastSection(false);
+        for (int column : {kVisible, kProtect, kOpacity})
+            header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+        header()->setSectionResizeMode(kLayer, QHeaderView::Stretch);
         setRootIsDecorated(false);
         setIconSize(QSize(33, 33));
         setDragDropMode(QAbstractItemView::InternalMove);
@@ -157,6 +159,7 @@ void TLayerWindow::refresh()
         item->setCheckState(kProtect, layer->protectAlpha ? Qt::Checked : Qt::Unchecked);
         item->setText(kLayer, QString::fromStdString(layer->name) + QStringLiteral("\n") +
                                   uiText(modeName(layer->mode & 0x7F)));
+        item->setSizeHint(kLayer, QSize(0, 38)); // room for the 33-pixel thumbnail and two lines
         if (const TMTC* thumbnail = layer->thumbnail())
             item->setIcon(kLayer, QIcon(QPixmap::fromImage(toQImage(*thumbnail, false))));
         item->setText(kOpacity, QStringLiteral("%1%").arg(layer->opacity * 100 / 255));

@@ -177,8 +177,13 @@ bool CUndoMngrEx::applyStructure(bool undo, CUndoData& record, int32_t& layerInd
             if (!takeOut(layers, record.layerId, record.layer))
                 return false;
             layerIndex = layers.current();
+            // An undone new layer gives its number back, as a replay never made it.
+            if (record.kind == kUndoNewLayer && record.layer->name == layers.DefaultName(0))
+                layers.setNameCounter(layers.nameCounter() - 1);
             return true;
         }
+        if (record.kind == kUndoNewLayer && record.layer && record.layer->name == layers.DefaultName(1))
+            layers.setNameCounter(layers.nameCounter() + 1);
         if (!putBack(layers, record.aux, record.layer))
             return false;
         layerIndex = layers.IndexOfId(record.layerId);

@@ -158,7 +158,7 @@ TEST(LayerOps, RefusedEditsRecordNothingAndLeaveNoUndoStep)
          [&] { return f.paper->setLayerProtectAlpha(f.flow, 0, false, true); }},
         {"blend unchanged",
          [&] { return f.paper->setLayerBlendOption(f.flow, 0, false, 255, true); }},
-        {"name unchanged", [&] { return f.paper->renameLayer(0, "", true); }},
+        {"name unchanged", [&] { return f.paper->renameLayer(0, f.paper->layer(0)->name, true); }},
         {"name with a zero", [&] { return f.paper->renameLayer(0, std::string("a\0b", 3), true); }},
         {"name too long", [&] { return f.paper->renameLayer(0, longName, true); }},
         {"offset unchanged", [&] { return f.paper->setLayerOffset(f.flow, 0, 0, 0, true); }},
@@ -202,3 +202,30 @@ TEST(LayerOps, AStrokeOnAMovedLayerLandsWhereThePaperShowsIt)
 }
 
 } // namespace qm::test
+
+namespace qm {
+namespace {
+
+TEST(LayerNames, NewLayersCountUpAnUndoneOneGivesItsNumberBackADeletedOneDoesNot)
+{
+    test::PaperFixture f;
+    const auto create = [&] {
+        return f.paper->createLayer(f.flow, f.paper->layerCount(), 96, 64, true, 255, 3, true);
+    };
+    EXPECT_EQ(f.paper->layer(0)->name, std::string(kLayerNameWord) + "1");
+    ASSERT_EQ(create(), 1);
+    EXPECT_EQ(f.paper->layer(1)->name, std::string(kLayerNameWord) + "2");
+    ASSERT_NE(f.paper->layer(1)->thumbnail(), nullptr) << "a paper-sized layer has a thumbnail";
+    int32_t index = 1;
+    TRect rect;
+    ASSERT_TRUE(f.paper->undo(f.flow, index, rect));
+    ASSERT_EQ(create(), 1);
+    EXPECT_EQ(f.paper->layer(1)->name, std::string(kLayerNameWord) + "2")
+        << "as a replay, which never made the undone layer, would name it";
+    ASSERT_TRUE(f.paper->deleteLayer(f.flow, 1, true));
+    ASSERT_EQ(create(), 1);
+    EXPECT_EQ(f.paper->layer(1)->name, std::string(kLayerNameWord) + "3");
+}
+
+} // namespace
+} // namespace qm
