@@ -127,8 +127,12 @@ TReplayStep TDocument::replayStep()
     if (!replaying_)
         return TReplayStep::end;
     const TReplayStep step = legacy_ ? legacy_->step() : events().replayStep(flow_);
-    if (step == TReplayStep::end || step == TReplayStep::error)
+    if (step == TReplayStep::end || step == TReplayStep::error) {
         replaying_ = false;
+        // Thumbnails wait while a recording plays; the layer window needs them now.
+        for (int32_t i = 0; i < paper_->layerCount(); ++i)
+            paper_->layer(i)->UpdateThumbnail();
+    }
     return step;
 }
 

@@ -161,7 +161,8 @@ void TLayerWindow::refresh()
                                   uiText(modeName(layer->mode & 0x7F)));
         item->setSizeHint(kLayer, QSize(0, 38)); // room for the 33-pixel thumbnail and two lines
         if (const TMTC* thumbnail = layer->thumbnail())
-            item->setIcon(kLayer, QIcon(QPixmap::fromImage(toQImage(*thumbnail, false))));
+            // Thumbnails keep colour only: under transparent pixels lies the neutral colour.
+            item->setIcon(kLayer, QIcon(QPixmap::fromImage(toQImage(*thumbnail, true))));
         item->setText(kOpacity, QStringLiteral("%1%").arg(layer->opacity * 100 / 255));
         if (i == paper.currentLayerIndex())
             list_->setCurrentItem(item);
