@@ -84,9 +84,18 @@ TMainForm::TMainForm(TAppContext& app, SettingsStore& store, QWidget* parent)
     docks_ = new TToolDocks(app_, store_, *this);
     bindWindowActions();
     docks_->restore();
+    // A pen sends positions far faster than anyone reads them, and each new text relays out
+    // the status bar and the options window: show the newest text at most every 30 ms.
+    statusTimer_.setSingleShot(true);
+    statusTimer_.setInterval(30);
+    connect(&statusTimer_, &QTimer::timeout, this, [this] {
+        status_->setText(pendingStatus_);
+        docks_->showStatus(pendingStatus_);
+    });
     app_.showStatus = [this](const QString& text) {
-        status_->setText(text);
-        docks_->showStatus(text);
+        pendingStatus_ = text;
+        if (!statusTimer_.isActive())
+            statusTimer_.start();
     };
     app_.strokeChanged = [this] { docks_->strokeChanged(); };
     app_.modes.onModeChanged = [this](uint8_t) {

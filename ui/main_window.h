@@ -8,6 +8,7 @@
 
 #include <QMainWindow>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 #include <map>
@@ -106,6 +107,8 @@ private:
     QMdiArea* mdi_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     QLabel* status_ = nullptr;
+    QTimer statusTimer_;
+    QString pendingStatus_;
     TToolDocks* docks_ = nullptr;
     std::map<QString, TCommand> commands_;
     QStringList recent_;
