@@ -1,14 +1,14 @@
 #include "app/document.h"
 
+#include "core/dib_header.h"
 #include "files/app_profile.h"
+#include "files/jpeg_codec.h"
 #include "files/paper_file.h"
 #include "files/picture.h"
+#include "files/png_codec.h"
 #include "files/psd_layers.h"
 #include "files/psd_reader.h"
 #include "files/psd_writer.h"
-#include "files/png_codec.h"
-#include "files/jpeg_codec.h"
-#include "core/dib_header.h"
 
 #include <filesystem>
 

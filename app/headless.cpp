@@ -4,14 +4,9 @@
 
 #include "app/document.h"
 
-#include "core/clock.h"
 #include "core/dib_header.h"
 #include "core/safe_file.h"
 #include "files/app_profile.h"
-#include "files/jpeg_codec.h"
-#include "files/png_codec.h"
-#include "files/psd_layers.h"
-#include "files/psd_writer.h"
 
 #include <chrono>
 #include <cstdio>
