@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -114,6 +115,7 @@ TLayerWindow::TLayerWindow(QWidget* parent) : QWidget(parent)
     list_->moved = [this](int fromRow, int toRow) {
         if (!window_)
             return;
+        const TListSignal inSignal(inListSignal_);
         const int top = window_->paper().topLayerIndex();
         moveLayer(top - fromRow, top - toRow);
     };
@@ -141,6 +143,11 @@ void TLayerWindow::setDrawWindow(TDrawWindowWidget* window)
 
 void TLayerWindow::refresh()
 {
+    // Inside one of the list's own signals its items must live on: rebuild afterwards.
+    if (inListSignal_ > 0) {
+        QTimer::singleShot(0, this, &TLayerWindow::refresh);
+        return;
+    }
     updating_ = true;
     list_->clear();
     const bool usable = window_ && window_->playback == TPlayback::none;
@@ -181,6 +188,7 @@ void TLayerWindow::currentChanged()
     const int row = list_->indexOfTopLevelItem(list_->currentItem());
     if (row < 0)
         return;
+    const TListSignal inSignal(inListSignal_);
     TPaper& paper = window_->paper();
     const int index = paper.topLayerIndex() - row;
     if (index != paper.currentLayerIndex()) {
@@ -193,6 +201,7 @@ void TLayerWindow::itemChanged(QTreeWidgetItem* item, int column)
 {
     if (updating_ || !window_)
         return;
+    const TListSignal inSignal(inListSignal_);
     TPaper& paper = window_->paper();
     const int index = paper.topLayerIndex() - list_->indexOfTopLevelItem(item);
     const bool on = item->checkState(column) == Qt::Checked;

@@ -51,7 +51,15 @@ private:
     void opacityChosen();
     void modeChosen();
 
+    // Counts the list's signals being handled (a rebuild then waits).
+    struct TListSignal {
+        explicit TListSignal(int& depth) : depth_(depth) { ++depth_; }
+        ~TListSignal() { --depth_; }
+        int& depth_;
+    };
+
     QPointer<TDrawWindowWidget> window_;
+    int inListSignal_ = 0;
     TLayerList* list_ = nullptr;
     QSlider* opacity_ = nullptr;
     QComboBox* mode_ = nullptr;
