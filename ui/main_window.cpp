@@ -677,7 +677,9 @@ void TMainForm::rebuildRecentMenu()
     for (int i = 0; i < recent_.size(); ++i) {
         const QString path = recent_[i];
         QAction* a = recentMenu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(path));
-        connect(a, &QAction::triggered, this, [this, path] { openByPath(path); });
+        // Opened after the menu is done with the action: opening rebuilds this menu.
+        connect(a, &QAction::triggered, this,
+                [this, path] { QTimer::singleShot(0, this, [this, path] { openByPath(path); }); });
     }
 }
 

@@ -198,6 +198,7 @@ TEST_F(DrawWindow, SavingAPaperAndOpeningItAgainGivesTheSameLayers)
     ASSERT_TRUE(main().openByPath(path));
     EXPECT_EQ(main().activeDrawWindow()->paper().layer(0)->image()->GetPixelOrDefault(70, 50),
               painted);
+    EXPECT_EQ(main().recentFiles().value(0), path);
 }
 
 } // namespace qm::ui::test
