@@ -647,7 +647,6 @@ bool TDrawWindowWidget::shortcutKey(QKeyEvent* event)
 {
     const Qt::KeyboardModifiers m = event->modifiers() & ~Qt::KeypadModifier;
     const bool ctrl = m.testFlag(Qt::ControlModifier);
-    const bool shift = m.testFlag(Qt::ShiftModifier);
     const bool playing = playback != TPlayback::none;
     switch (event->key()) {
     case Qt::Key_Backspace:
@@ -678,7 +677,6 @@ bool TDrawWindowWidget::shortcutKey(QKeyEvent* event)
         return true;
     default: break;
     }
-    (void)shift;
     return false;
 }
 

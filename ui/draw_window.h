@@ -9,7 +9,6 @@
 
 #include <QElapsedTimer>
 #include <QImage>
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 

@@ -844,7 +844,6 @@ void TMainForm::fitWindowToPaper()
     const float s = w->paper().zoomScale();
     const QSize want(int(w->paper().width * s), int(w->paper().height * s));
     frame->resize(frame->size() - w->size() + want.boundedTo(mdi_->size()));
-    w->zoomBy(0, w->rect().center());
     w->centreOn(QPointF(w->paper().width / 2.0, w->paper().height / 2.0));
 }
 
