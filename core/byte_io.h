@@ -121,4 +121,9 @@ private:
     bool failed_ = false;
 };
 
+// The files' blocks keep 4-byte alignment: the zero bytes that follow `size` bytes, and the
+// size with them.
+constexpr size_t paddingTo4(size_t size) { return (4 - size % 4) % 4; }
+constexpr size_t alignTo4(size_t size) { return size + paddingTo4(size); }
+
 } // namespace qm

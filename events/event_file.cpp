@@ -26,11 +26,6 @@ constexpr size_t kFileProbeSize = 40;
 constexpr uint16_t kVersionMajor = 3;
 constexpr uint16_t kVersionMinor = 3;
 
-size_t paddingTo4(size_t size)
-{
-    return (4 - size % 4) % 4;
-}
-
 uint16_t writtenFormatCode(uint16_t formatCode)
 {
     return std::min(formatCode, kEventFormatCode);

@@ -20,11 +20,6 @@ constexpr uint8_t kGroupSize = 4;
 constexpr uint8_t kScrambleKey = 0xA7;
 constexpr uint8_t kStride = 3;
 
-size_t paddingTo4(size_t size)
-{
-    return (4 - size % 4) % 4;
-}
-
 } // namespace
 
 void thumbnailSize(int32_t paperWidth, int32_t paperHeight, int32_t& width, int32_t& height)

@@ -37,21 +37,16 @@ constexpr int32_t kLayerTile = 32;
 constexpr int32_t kMaskTile = 64;
 constexpr int32_t kTileBytes = 4096;
 
-size_t padTo4(size_t n)
-{
-    return (n + 3) & ~size_t(3);
-}
-
 // The name with its terminator, padded to a multiple of 4.
 void writeName(ByteWriter& out, const std::string& name)
 {
     out.text(name);
-    out.zeros(padTo4(name.size() + 1) - name.size());
+    out.zeros(alignTo4(name.size() + 1) - name.size());
 }
 
 uint32_t nameFieldLength(const std::string& name)
 {
-    return uint32_t(padTo4(name.size() + 1));
+    return uint32_t(alignTo4(name.size() + 1));
 }
 
 // ---- tile runs ----
@@ -88,8 +83,8 @@ bool writeRuns(ByteWriter& out, const CBlockImage& image, uint32_t runMagic)
             const size_t compressed = compressAppend(raw, out.data(), kFileCompressionLevel);
             if (compressed == 0)
                 return false;
-            out.zeros(padTo4(compressed) - compressed);
-            out.patchU32(lengthAt, uint32_t(kRunHeadLength + padTo4(compressed)));
+            out.zeros(alignTo4(compressed) - compressed);
+            out.patchU32(lengthAt, uint32_t(kRunHeadLength + alignTo4(compressed)));
             out.patchU32(compressedAt, uint32_t(compressed));
         } else {
             for (size_t k = i; k < end; ++k)

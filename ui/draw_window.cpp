@@ -1,6 +1,7 @@
 #include "ui/draw_window.h"
 
 #include "core/view_render.h"
+#include "layers/blend_mode_table.h"
 #include "events/event_texts.h"
 
 #include <QApplication>
@@ -719,6 +720,20 @@ void TDrawWindowWidget::wheelEvent(QWheelEvent* event)
 }
 
 // ---- undo ----
+
+void TDrawWindowWidget::newLayer()
+{
+    TPaper& p = paper();
+    p.createLayer(document_->flow(), p.currentLayerIndex() + 1, p.width, p.height, true, 255,
+                  uint8_t(BlendMode::Normal), true);
+    emit stateChanged();
+}
+
+void TDrawWindowWidget::deleteCurrentLayer()
+{
+    paper().deleteLayer(document_->flow(), paper().currentLayerIndex(), true);
+    emit stateChanged();
+}
 
 bool TDrawWindowWidget::stepHistory(bool back)
 {

@@ -79,6 +79,10 @@ public:
     TReplayStep replayToEnd();
 
     // ---- edits from the menus ----
+    // A new normal layer above the current one, made current; deleting the current layer.
+    // The paper reports failures itself.
+    void newLayer();
+    void deleteCurrentLayer();
     bool undo() { return stepHistory(true); }
     bool redo() { return stepHistory(false); }
 

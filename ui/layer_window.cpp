@@ -236,22 +236,14 @@ void TLayerWindow::modeChosen()
 
 void TLayerWindow::newLayer()
 {
-    if (!window_)
-        return;
-    // A failure is reported by the paper itself.
-    TPaper& paper = window_->paper();
-    paper.createLayer(window_->document().flow(), paper.currentLayerIndex() + 1, paper.width,
-                      paper.height, true, 255, uint8_t(BlendMode::Normal), true);
-    emit window_->stateChanged();
+    if (window_)
+        window_->newLayer();
 }
 
 void TLayerWindow::deleteLayer()
 {
-    if (!window_)
-        return;
-    TPaper& paper = window_->paper();
-    paper.deleteLayer(window_->document().flow(), paper.currentLayerIndex(), true);
-    emit window_->stateChanged();
+    if (window_)
+        window_->deleteCurrentLayer();
 }
 
 void TLayerWindow::duplicateLayer()

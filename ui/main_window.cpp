@@ -3,7 +3,6 @@
 #include "app/document.h"
 #include "events/event_texts.h"
 #include "files/paper_file.h"
-#include "layers/blend_mode_table.h"
 #include "ui/draw_window.h"
 #include "ui/new_paper_dialog.h"
 #include "ui/tablet_tester.h"
@@ -263,11 +262,11 @@ void TMainForm::buildActions()
 
     QMenu* layer = menuBar()->addMenu(tr("&Layer"));
     connect(layer, &QMenu::aboutToShow, this, &TMainForm::refreshActions);
-    addCommand(layer, "actLayerCreate", tr("&New Layer"), [this] { createLayer(); }, editable,
+    addCommand(layer, "actLayerCreate", tr("&New Layer"), [this] { activeDrawWindow()->newLayer(); }, editable,
                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
     addPlaceholders(layer, {"actCreateLayerStd", "actCreateLayerMul", "actCreateLayerAdd",
                             "actCreateLayerSub"});
-    addCommand(layer, "actDeleteCurLayer", tr("&Delete Layer"), [this] { deleteLayer(); },
+    addCommand(layer, "actDeleteCurLayer", tr("&Delete Layer"), [this] { activeDrawWindow()->deleteCurrentLayer(); },
                [this, editable] { return editable() && activeDrawWindow()->paper().layerCount() > 1; });
     addPlaceholders(layer, {"actLayerDuplicate", "actLayerPaste", "actLayerPasteNew",
                             "actLayerBindLower", "actLayerBindBelow", "actLayerBindAll",
@@ -820,21 +819,6 @@ void TMainForm::changeResolution()
         return;
     w->paper().dpi = dpi;
     w->modified = true;
-}
-
-void TMainForm::createLayer()
-{
-    TDrawWindowWidget* w = activeDrawWindow();
-    TPaper& paper = w->paper();
-    // A failure is reported by the paper itself.
-    paper.createLayer(w->document().flow(), paper.currentLayerIndex() + 1, paper.width,
-                      paper.height, true, 255, uint8_t(BlendMode::Normal), true);
-}
-
-void TMainForm::deleteLayer()
-{
-    TDrawWindowWidget* w = activeDrawWindow();
-    w->paper().deleteLayer(w->document().flow(), w->paper().currentLayerIndex(), true);
 }
 
 void TMainForm::fitWindowToPaper()

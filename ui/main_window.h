@@ -95,8 +95,6 @@ private:
     void stopRecording();
     void changePaperColour();
     void changeResolution();
-    void createLayer();
-    void deleteLayer();
     void showAbout();
     void showTabletTester();
     void fitWindowToPaper();

@@ -41,13 +41,6 @@ std::string tempPath(const char* name)
         .string();
 }
 
-TMTC flatLayer(const CLayerData& layer)
-{
-    TMTC flat(layer.imageWidth(), layer.imageHeight());
-    layer.image()->ExportTo(flat, {0, 0}, false, 255, layer.image()->bounds());
-    return flat;
-}
-
 // Same layers, bit for bit, with the same attributes; with the same clock on both sides also
 // the same generators and so the same display.
 void expectSamePapers(TPaper& a, TPaper& b, bool sameClock = true)
@@ -63,25 +56,10 @@ void expectSamePapers(TPaper& a, TPaper& b, bool sameClock = true)
         SCOPED_TRACE(i);
         const CLayerData& la = *a.layer(i);
         const CLayerData& lb = *b.layer(i);
-        EXPECT_EQ(la.mode, lb.mode);
-        EXPECT_EQ(la.opacity, lb.opacity);
-        EXPECT_EQ(la.visible, lb.visible);
-        EXPECT_EQ(la.protectAlpha, lb.protectAlpha);
-        EXPECT_EQ(la.blendNoise, lb.blendNoise);
-        EXPECT_EQ(la.blendAmount, lb.blendAmount);
-        EXPECT_EQ(la.name, lb.name);
-        EXPECT_EQ(la.offsetX, lb.offsetX);
-        EXPECT_EQ(la.offsetY, lb.offsetY);
+        test::expectSameLayer(la, lb);
         if (sameClock || la.blendNoise) {
             EXPECT_EQ(la.random, lb.random);
         }
-        const TMTC fa = flatLayer(la), fb = flatLayer(lb);
-        ASSERT_EQ(fa.width(), fb.width());
-        bool same = true;
-        for (int32_t y = 0; y < fa.height() && same; ++y)
-            for (int32_t x = 0; x < fa.width() && same; ++x)
-                same = fa.pixel(x, y) == fb.pixel(x, y);
-        EXPECT_TRUE(same);
     }
 }
 

@@ -67,13 +67,6 @@ void makeRichPaper(Doc& d)
     d.paper->refreshAll(d.flow, 3, false); // pixels were set behind the display's back
 }
 
-TMTC flat(const CLayerData& layer)
-{
-    TMTC out(layer.imageWidth(), layer.imageHeight());
-    layer.image()->ExportTo(out, {0, 0}, false, 255, layer.image()->bounds());
-    return out;
-}
-
 } // namespace
 
 TEST(PaperFile, EverythingSurvivesAndAResaveIsByteIdentical)
@@ -99,17 +92,7 @@ TEST(PaperFile, EverythingSurvivesAndAResaveIsByteIdentical)
         SCOPED_TRACE(i);
         const CLayerData& la = *a.layer(i);
         const CLayerData& lb = *b.layer(i);
-        EXPECT_EQ(lb.name, la.name);
-        EXPECT_EQ(lb.mode, la.mode);
-        EXPECT_EQ(lb.opacity, la.opacity);
-        EXPECT_EQ(lb.visible, la.visible);
-        EXPECT_EQ(lb.protectAlpha, la.protectAlpha);
-        EXPECT_EQ(lb.blendNoise, la.blendNoise);
-        EXPECT_EQ(lb.blendAmount, la.blendAmount);
-        EXPECT_EQ(lb.offsetX, la.offsetX);
-        const TMTC fa = flat(la), fb = flat(lb);
-        for (int32_t y = 0; y < fa.height(); ++y)
-            ASSERT_EQ(0, std::memcmp(fa.row(y), fb.row(y), size_t(fa.width()) * 4));
+        test::expectSameLayer(la, lb);
     }
     ASSERT_EQ(b.masks->Count(), a.masks->Count());
     for (int32_t i = 0; i < a.masks->Count(); ++i) {

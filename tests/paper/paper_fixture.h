@@ -146,6 +146,29 @@ inline bool sameImage(const TMTC& a, const TMTC& b)
     return true;
 }
 
+// A layer's whole image as a flat picture.
+inline TMTC flatLayer(const CLayerData& layer)
+{
+    TMTC flat(layer.imageWidth(), layer.imageHeight());
+    layer.image()->ExportTo(flat, {0, 0}, false, 255, layer.image()->bounds());
+    return flat;
+}
+
+// Two layers with the same record (what the layer window and the files keep) and pixels.
+inline void expectSameLayer(const CLayerData& a, const CLayerData& b)
+{
+    EXPECT_EQ(a.name, b.name);
+    EXPECT_EQ(a.mode, b.mode);
+    EXPECT_EQ(a.opacity, b.opacity);
+    EXPECT_EQ(a.visible, b.visible);
+    EXPECT_EQ(a.protectAlpha, b.protectAlpha);
+    EXPECT_EQ(a.blendNoise, b.blendNoise);
+    EXPECT_EQ(a.blendAmount, b.blendAmount);
+    EXPECT_EQ(a.offsetX, b.offsetX);
+    EXPECT_EQ(a.offsetY, b.offsetY);
+    EXPECT_TRUE(sameImage(flatLayer(a), flatLayer(b)));
+}
+
 // A copy of a picture, to compare with later.
 inline TMTC snapshot(const TMTC& image)
 {
