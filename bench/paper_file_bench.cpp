@@ -1,7 +1,7 @@
 // Saving and loading a paper of 10 layers of 4096 × 4096 with drawing-like content, beside
 // encoding the flattened picture as PNG with libpng at its default level. Counters: MB/s of
 // layer pixels and the file sizes, so the ratio can be read off one run.
-#include "files/paper_file.h"
+#include "paperfile/paper_file.h"
 #include "files/png_codec.h"
 #include "layers/display_refresh.h"
 #include "paper/paper.h"

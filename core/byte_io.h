@@ -40,11 +40,16 @@ public:
     const std::vector<uint8_t>& data() const { return bytes_; }
     std::vector<uint8_t>& data() { return bytes_; }
 
-    // Overwrites an already written u32 (sizes known only afterwards).
+    // Overwrite already written values (sizes and counts known only afterwards).
     void patchU32(size_t offset, uint32_t v)
     {
         for (int i = 0; i < 4; ++i)
             bytes_[offset + size_t(i)] = uint8_t(v >> (8 * i));
+    }
+    void patchU16(size_t offset, uint16_t v)
+    {
+        bytes_[offset] = uint8_t(v);
+        bytes_[offset + 1] = uint8_t(v >> 8);
     }
 
 private:

@@ -1,6 +1,6 @@
 // Loads arbitrary bytes as a paper file (and as an old one) into a paper.
 #include "events/event_mngr.h"
-#include "files/paper_file.h"
+#include "paperfile/paper_file.h"
 #include "paper/paper.h"
 
 #include <cstddef>

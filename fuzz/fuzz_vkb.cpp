@@ -1,5 +1,5 @@
 // Feeds arbitrary bytes to the old paper-file reader.
-#include "files/vkb_reader.h"
+#include "paperfile/vkb_reader.h"
 
 #include <cstddef>
 #include <cstdint>

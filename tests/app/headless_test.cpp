@@ -4,7 +4,7 @@
 #include "events/event_mngr.h"
 #include "events/event_packet.h"
 #include "files/command_line.h"
-#include "files/paper_file.h"
+#include "paperfile/paper_file.h"
 #include "files/picture.h"
 #include "files/psd_reader.h"
 #include "paper/paper.h"

@@ -1,17 +1,16 @@
 #include "core/dib_header.h"
 
 #include "core/image_ops.h"
+#include "file_size_limit.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace qm;
@@ -142,15 +141,12 @@ TEST(BmpFile, FailedSaveLeavesTheOldFileAndNoLitter)
     // A write cut short by the file size limit, over an existing file.
     const fs::path old = dir.path / "keep.bmp";
     std::ofstream(old) << "previous contents";
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 1000;
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool ok = saveBmp24(img, old.string());
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    bool ok = true;
+    {
+        test::FileSizeLimit limit(1000);
+        ASSERT_TRUE(limit.active());
+        ok = saveBmp24(img, old.string());
+    }
     EXPECT_FALSE(ok);
     const std::vector<uint8_t> b = readFile(old);
     EXPECT_EQ(std::string(b.begin(), b.end()), "previous contents");

@@ -1,5 +1,5 @@
 // The old ".vkb" paper file; see vkb_reader.h.
-#include "files/vkb_reader.h"
+#include "paperfile/vkb_reader.h"
 
 #include "core/byte_io.h"
 #include "events/event_packet.h"

@@ -1,4 +1,4 @@
-#include "files/paper_file.h"
+#include "paperfile/paper_file.h"
 
 #include "core/block_vch.h"
 #include "core/block_vmtc.h"
@@ -7,7 +7,7 @@
 #include "events/event_mngr.h"
 #include "files/compressor.h"
 #include "files/picture.h"
-#include "files/vkb_reader.h"
+#include "paperfile/vkb_reader.h"
 #include "layers/blend_mode_table.h"
 #include "paper/paper.h"
 
@@ -385,6 +385,7 @@ PaperFileError encodePaperFile(TPaper& paper, uint32_t options, ByteWriter& out)
             options |= paperFileOption::selectionActive;
         const bool layers = options & paperFileOption::layers;
         const bool masks = options & paperFileOption::masks;
+        const size_t headerAt = out.size();
         out.u32(kPaperMagic);
         out.u32(kHeaderLength);
         out.u32(uint32_t(paper.width)), out.u32(uint32_t(paper.height));
@@ -406,26 +407,43 @@ PaperFileError encodePaperFile(TPaper& paper, uint32_t options, ByteWriter& out)
             if (makeThumbnail(paper.displayImage, thumbnail))
                 writeThumbnailBlock(out, thumbnail, paper.width, paper.height, kThumbnailScrambled);
         }
+        // A layer or mask that cannot be stored is reported and left out; the header then
+        // counts what was stored, so the file still loads.
         if (layers) {
-            int32_t written = 0;
+            int32_t written = 0, current = 0;
             for (int32_t i = 0; i < paper.layerCount(); ++i) {
                 const CLayerData& layer = *paper.layer(i);
-                if (layer.image() && writeLayer(out, layer, i))
+                if (layer.image() && writeLayer(out, layer, written)) {
+                    if (i <= paper.currentLayerIndex())
+                        current = written;
                     ++written;
-                else
+                } else {
                     reportSaveFailure(paper, kLayerWord, layer.name, PaperFileError::WriteFailed);
+                }
             }
             if (written == 0)
                 return PaperFileError::WriteFailed;
+            out.patchU16(headerAt + 32, uint16_t(current));
+            out.patchU16(headerAt + 40, uint16_t(written));
         }
-        if (masks)
-            for (int32_t i = 0; i < paper.masks->Count(); ++i)
-                if (!writeMask(out, *paper.masks->Mask(i), i, paper.width, paper.height))
+        if (masks) {
+            int32_t written = 0, current = 0;
+            for (int32_t i = 0; i < paper.masks->Count(); ++i) {
+                if (writeMask(out, *paper.masks->Mask(i), written, paper.width, paper.height)) {
+                    if (i <= paper.masks->CurrentIndex())
+                        current = written;
+                    ++written;
+                } else {
                     reportSaveFailure(paper, kMaskWord, paper.masks->Mask(i)->name,
                                       PaperFileError::WriteFailed);
+                }
+            }
+            out.patchU16(headerAt + 34, uint16_t(current));
+            out.patchU16(headerAt + 44, uint16_t(written));
+        }
         if (options & paperFileOption::events) {
             // The section cuts itself back when it fails; the paper is saved without events.
-            if (writeCompressedSection(out, events->fileData()) != EventFileError::None)
+            if (writeCompressedSection(out, events->paperFileData()) != EventFileError::None)
                 paper.window.messages().showMessage(kEventSectionDropped);
         }
         return PaperFileError::None;

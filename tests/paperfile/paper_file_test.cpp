@@ -1,11 +1,13 @@
-#include "files/paper_file.h"
+#include "paperfile/paper_file.h"
 
 #include "../paper/paper_fixture.h"
 
 #include "events/event_mngr.h"
 #include "files/app_profile.h"
-#include "files/vkb_reader.h"
+#include "paperfile/vkb_reader.h"
 #include "paper/paper.h"
+
+#include "file_size_limit.h"
 
 #include <gtest/gtest.h>
 
@@ -65,6 +67,12 @@ void makeRichPaper(Doc& d)
     d.paper->masks->SetCurrent(1);
     d.paper->selectionActive = 1;
     d.paper->refreshAll(d.flow, 3, false); // pixels were set behind the display's back
+}
+
+std::vector<uint8_t> readBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 } // namespace
@@ -214,16 +222,57 @@ TEST(PaperFile, BrokenFilesGiveTheirCodesAndAFailedSaveKeepsTheOldFile)
     Doc w;
     EXPECT_EQ(loadPaperBytes(wrong, *w.paper, w.flow), PaperFileError::WrongMagic);
 
-    // The save cannot complete (the target is a folder): the old file next to it stays.
+    // A save over the file that is cut short by the file size limit, and one whose every layer
+    // fails: the old file keeps its bytes, and no temporary file is left beside it.
     const auto dir = std::filesystem::temp_directory_path() / "quillmere_paper_file_test";
-    std::filesystem::create_directories(dir / "blocked.qmp");
-    const std::string keep = (dir / "keep.qmp").string();
-    ASSERT_EQ(savePaperFile(keep, *d.paper, paperFileOption::all), PaperFileError::None);
-    const auto size = std::filesystem::file_size(keep);
-    EXPECT_EQ(savePaperFile((dir / "blocked.qmp").string(), *d.paper, paperFileOption::all),
-              PaperFileError::WriteFailed);
-    EXPECT_EQ(std::filesystem::file_size(keep), size);
     std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string keep = (dir / "keep.qmp").string();
+    {
+        Doc small;
+        small.paper->initPaper("small", small.flow, 8, 8);
+        ASSERT_EQ(savePaperFile(keep, *small.paper, paperFileOption::all), PaperFileError::None);
+    }
+    const std::vector<uint8_t> before = readBytes(keep);
+    ASSERT_GT(good.size(), before.size() + 1000);
+    {
+        test::FileSizeLimit limit(before.size() + 1000);
+        ASSERT_TRUE(limit.active());
+        EXPECT_EQ(savePaperFile(keep, *d.paper, paperFileOption::all), PaperFileError::WriteFailed);
+    }
+    EXPECT_EQ(readBytes(keep), before);
+    std::vector<std::unique_ptr<CBlockVMTC>> images;
+    for (int32_t i = 0; i < d.paper->layerCount(); ++i)
+        images.push_back(d.paper->layer(i)->SwapImage(nullptr));
+    EXPECT_EQ(savePaperFile(keep, *d.paper, paperFileOption::all), PaperFileError::WriteFailed);
+    for (int32_t i = 0; i < d.paper->layerCount(); ++i)
+        d.paper->layer(i)->SwapImage(std::move(images[size_t(i)]));
+    EXPECT_EQ(readBytes(keep), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(PaperFile, ALayerThatCannotBeStoredIsLeftOutAndTheFileStillLoads)
+{
+    Doc d;
+    makeRichPaper(d);
+    d.paper->setCurrentLayer(d.flow, 3);
+    const std::string below = d.paper->layer(1)->name, current = d.paper->layer(3)->name;
+    auto image = d.paper->layer(2)->SwapImage(nullptr);
+    const std::vector<uint8_t> bytes = d.encode();
+    d.paper->layer(2)->SwapImage(std::move(image));
+    ASSERT_EQ(d.window.sink.messages.size(), 1u);
+    EXPECT_NE(d.window.sink.messages.front().find("ﾚｲﾔ"), std::string::npos);
+    // The header's layer count (offset 40) counts the four layers that were written.
+    EXPECT_EQ(bytes[40] | bytes[41] << 8, 4);
+
+    Doc loaded;
+    ASSERT_EQ(loadPaperBytes(bytes, *loaded.paper, loaded.flow), PaperFileError::None);
+    ASSERT_EQ(loaded.paper->layerCount(), 4);
+    EXPECT_EQ(loaded.paper->layer(1)->name, below);
+    EXPECT_EQ(loaded.paper->layer(2)->name, current);
+    EXPECT_EQ(loaded.paper->currentLayerIndex(), 2);
+    test::expectSameLayer(*d.paper->layer(3), *loaded.paper->layer(2));
 }
 
 } // namespace qm

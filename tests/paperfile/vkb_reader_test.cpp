@@ -1,4 +1,4 @@
-#include "files/vkb_reader.h"
+#include "paperfile/vkb_reader.h"
 
 #include "core/byte_io.h"
 
