@@ -3,7 +3,7 @@
 #include "core/dib_header.h"
 #include "files/app_profile.h"
 #include "files/jpeg_codec.h"
-#include "files/paper_file.h"
+#include "paperfile/paper_file.h"
 #include "files/picture.h"
 #include "files/png_codec.h"
 #include "files/psd_layers.h"
@@ -103,21 +103,25 @@ bool TDocument::loadFile(const std::string& path, TFileKind kind, std::string& w
     return false;
 }
 
-TReplayOpen TDocument::openRecording(const std::string& path, TFileKind kind)
+TReplayOpen TDocument::openRecording(const std::string& path, TFileKind kind,
+                                     bool refuseProtected)
 {
     replaying_ = false;
     if (kind == TFileKind::legacyEvents) {
         legacy_ = std::make_unique<TLegacyReplay>(*paper_, flow_);
         if (!legacy_->open(path))
             return TReplayOpen::failure;
-        if (legacy_->isProtected())
-            return TReplayOpen::protectedRefused;
+        if (legacy_->isProtected()) {
+            if (refuseProtected)
+                return TReplayOpen::protectedRefused;
+            paper_->locked = 1;
+        }
         replaying_ = true;
         return TReplayOpen::success;
     }
     if (!paper_->eventMngr)
         return TReplayOpen::failure;
-    const TReplayOpen opened = events().openEventFile(path, flow_, true);
+    const TReplayOpen opened = events().openEventFile(path, flow_, refuseProtected);
     replaying_ = opened == TReplayOpen::success;
     return opened;
 }

@@ -32,7 +32,8 @@ public:
     bool loadFile(const std::string& path, TFileKind kind, std::string& why);
 
     // Opens a recording for replay: success, or the code whose message the caller shows.
-    TReplayOpen openRecording(const std::string& path, TFileKind kind);
+    // A protected recording plays with the paper locked; render mode refuses it instead.
+    TReplayOpen openRecording(const std::string& path, TFileKind kind, bool refuseProtected);
     bool replaying() const { return replaying_; }
     bool legacyRecording() const { return legacy_ != nullptr; }
     // One step of the replay (a packet, or one stroke point in wait mode).

@@ -82,11 +82,13 @@ private:
     bool shown_ = false;
 };
 
-// Opens a recording and replays it to its end. A protected one is refused.
-TRenderStatus replayRecording(TDocument& doc, const std::string& path, TFileKind kind)
+// Opens a recording and replays it to its end. A protected one only plays for watching: render
+// and export refuse it.
+TRenderStatus replayRecording(TDocument& doc, const std::string& path, TFileKind kind,
+                              bool refuseProtected)
 {
     TProgress progress(fs::path(path).filename().string());
-    const TReplayOpen opened = doc.openRecording(path, kind);
+    const TReplayOpen opened = doc.openRecording(path, kind, refuseProtected);
     if (opened == TReplayOpen::protectedRefused)
         return TRenderStatus::protectedRecording;
     if (opened != TReplayOpen::success)
@@ -151,7 +153,7 @@ int runRender(const TCommandLine& line)
     TDocument& doc = owner.doc;
     doc.paper().title = input;
     const TFileKind kind = fileKindOf(input);
-    const TRenderStatus replayed = replayRecording(doc, input, kind);
+    const TRenderStatus replayed = replayRecording(doc, input, kind, !line.viewer);
     if (replayed != TRenderStatus::written)
         return run.report(replayed);
     if (line.viewer)
@@ -180,7 +182,7 @@ bool loadAny(TDocument& doc, const std::string& path, std::string& why)
     doc.paper().title = path;
     if (!isRecording(kind))
         return doc.loadFile(path, kind, why);
-    const TRenderStatus s = replayRecording(doc, path, kind);
+    const TRenderStatus s = replayRecording(doc, path, kind, true);
     if (s == TRenderStatus::protectedRecording)
         why = "the recording is protected";
     else if (s != TRenderStatus::written)

@@ -55,8 +55,8 @@ bool CEventMngr::beginRecording(TStroke* stroke, const CPatMngrBase* tones, int3
     committedEnd_ = 0;
     eventCount_ = 0;
     forgetWrittenState();
-    recordedTones_.clear();
     lastState_[stateRecord::version] = {};
+    recordedTones_.clear();
     if (!starts_.allocate(std::max(8, backDepth), std::max(8, forwardDepth)))
         return false;
     starts_.putCurrent(0);
@@ -64,13 +64,26 @@ bool CEventMngr::beginRecording(TStroke* stroke, const CPatMngrBase* tones, int3
     appended = 0;
     formatCode = kFormatCode;
     headerFlags = 0;
+    writeVersionRecord();
+    return true;
+}
+
+void CEventMngr::writeVersionRecord()
+{
     ByteWriter version;
     version.u16(kVersionMajor);
     version.u16(kVersionMinor);
     version.u16(0);
     version.zeros(6);
     writeStateRecord(stateRecord::version, version.data());
-    return true;
+}
+
+void CEventMngr::markResumed()
+{
+    // Written with the next edit, so that a recording nobody draws on saves as it was read.
+    forgetWrittenState();
+    lastState_[stateRecord::version] = {};
+    startStatePending_ = true;
 }
 
 // ---- writing ----
@@ -246,6 +259,7 @@ void CEventMngr::takeStartState()
     if (state != recording)
         return;
     startStatePending_ = false;
+    writeVersionRecord();
     writeStateRecords(true);
     // When recording started (a SYSTEMTIME-sized block; the time itself is not replayed).
     // u32 length 16, then the 16 bytes of the time (all 0).
@@ -429,6 +443,44 @@ TEventFileData CEventMngr::fileData() const
     return data;
 }
 
+uint32_t CEventMngr::trailingEndMark() const
+{
+    // Walk to the last action packet; state packets between it and the end belong to it.
+    uint32_t at = 0, lastActionEnd = 0, eventStart = 0, endMark = committedEnd_;
+    while (at < committedEnd_) {
+        uint8_t code[2] = {0, 0};
+        if (!stream_.read(at, code, 2))
+            return committedEnd_;
+        const uint32_t payload = at + 2;
+        const int64_t length = payloadLength(code[0], code[1], [&](uint32_t off, uint8_t* out, uint32_t n) {
+            return payload <= committedEnd_ && off <= committedEnd_ - payload &&
+                   n <= committedEnd_ - payload - off && stream_.read(payload + off, out, n);
+        });
+        if (length < 0 || uint64_t(payload) + uint64_t(length) > committedEnd_)
+            return committedEnd_;
+        const uint32_t next = payload + uint32_t(length);
+        if (!isStatePacket(code[0])) {
+            eventStart = lastActionEnd;
+            lastActionEnd = next;
+            endMark = code[0] == eventCategory::paper && code[1] == paperOperation::end
+                          ? eventStart : committedEnd_;
+        }
+        at = next;
+    }
+    return lastActionEnd == committedEnd_ ? endMark : committedEnd_;
+}
+
+TEventFileData CEventMngr::paperFileData() const
+{
+    TEventFileData data = fileData();
+    const uint32_t endMark = trailingEndMark();
+    if (endMark < committedEnd_) {
+        data.stream.resize(endMark);
+        data.eventCount = data.eventCount > 0 ? data.eventCount - 1 : 0;
+    }
+    return data;
+}
+
 bool CEventMngr::appendEndMark()
 {
     if (state != recording)
@@ -556,6 +608,15 @@ bool CEventMngr::continueRecording(TEventFileData data)
         return false;
     committedEnd_ = stream_.writeEnd();
     eventCount_ = data.eventCount;
+    // Paper files written by earlier versions could keep the end mark; events appended after
+    // it would never replay.
+    if (const uint32_t endMark = trailingEndMark(); endMark < committedEnd_) {
+        if (!stream_.setWriteEnd(endMark))
+            return false;
+        stream_.truncateSegments();
+        committedEnd_ = endMark;
+        eventCount_ = eventCount_ > 0 ? eventCount_ - 1 : 0;
+    }
     formatCode = uint8_t(data.formatCode);
     headerFlags = data.flags;
     if (!starts_.valid() && !starts_.allocate(64, 64))
@@ -567,10 +628,10 @@ bool CEventMngr::continueRecording(TEventFileData data)
         stopRecording();
         return false;
     }
-    forgetWrittenState();
     recordedTones_.clear();
     appended = 1;
     state = recording;
+    markResumed();
     return true;
 }
 

@@ -98,6 +98,9 @@ public:
     uint32_t eventCount() const { return eventCount_; }
     // The recording as a file holds it: the committed stream, its event count and format.
     TEventFileData fileData() const;
+    // The same for a paper file, which never holds the end mark: a replayed recording keeps
+    // the one it was read with until recording goes on.
+    TEventFileData paperFileData() const;
     // Appends the end mark as an event (state finished) before a save, and removes it after.
     bool appendEndMark();
     bool removeEndMark();
@@ -173,6 +176,13 @@ private:
     bool forEachPacket(uint32_t from, uint32_t to,
                        const std::function<void(uint32_t, uint8_t, uint8_t, uint32_t)>& fn);
     void flushPoints(uint8_t category);
+    // Recording goes on after a replay or a loaded recording: the version record and the
+    // start state again before the next edit, so what follows replays under this program's
+    // rules.
+    void markResumed();
+    void writeVersionRecord();
+    // Where the last event begins when it is the end mark; the committed end otherwise.
+    uint32_t trailingEndMark() const;
     // Writes a layer operation (after the state records) as one event.
     void writeLayerAction(uint8_t sub, std::span<const uint8_t> payload);
 
@@ -190,6 +200,8 @@ private:
     void drawPendingPoints(TFlowImage& flow, size_t count);
     void endReplayStroke(TFlowImage& flow);
     void commitReplayedEvent();
+    // Clears everything a replay leaves behind, so the next one starts from nothing.
+    void resetReplay();
     bool missing(const char* what);
 
     TPaper& paper_;
@@ -214,6 +226,7 @@ private:
     uint32_t replayEventCount_ = 0;
     bool firstEventRead_ = false;
     bool endReached_ = false;
+    bool endMarkRead_ = false; // the replay met the end mark (endMarkStart_ is where)
     bool replayStrokeOpen_ = false;
     bool replayStrokeBegun_ = false;
     bool paused_ = false;

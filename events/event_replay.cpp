@@ -81,10 +81,8 @@ TReplayOpen CEventMngr::openForReplay(TEventFileData data, TFlowImage& flow, boo
         starts_.allocate(64, 64);
     starts_.reset();
     starts_.putCurrent(0);
-    replayStroke_ = TStroke{};
-    replayPosition_ = replayEventStart_ = replayEventCount_ = 0;
-    firstEventRead_ = endReached_ = replayStrokeOpen_ = replayStrokeBegun_ = false;
-    pendingPoints_.clear();
+    resetReplay();
+    recordedTones_.clear();
     missingOperation.clear();
     bool isProtected = false;
     if (!walkProtection(false, false, isProtected)) {
@@ -118,6 +116,19 @@ TReplayOpen CEventMngr::openForReplay(TEventFileData data, TFlowImage& flow, boo
     commitReplayedEvent();
     firstEventRead_ = true;
     return TReplayOpen::success;
+}
+
+void CEventMngr::resetReplay()
+{
+    replayStroke_ = TStroke{};
+    replayTones_.clear();
+    replayPosition_ = replayEventStart_ = replayEventCount_ = 0;
+    firstEventRead_ = endReached_ = endMarkRead_ = false;
+    replayStrokeOpen_ = replayStrokeBegun_ = strokeEndsAfterPoints_ = false;
+    replayGeneration_ = 2;
+    endMarkStart_ = 0;
+    pendingPoints_.clear();
+    streamVersion_ = 0x0303;
 }
 
 bool CEventMngr::readCode(uint8_t& category, uint8_t& sub)
@@ -397,7 +408,7 @@ bool CEventMngr::replayPaper(TFlowImage& flow, uint8_t sub, const std::vector<ui
     case paperOperation::colour: paper_.setPaperColor(uint32_t(in.i32()) & 0xFFFFFFu, false); return true;
     case paperOperation::recordingStart: return true;
     case paperOperation::end:
-        endReached_ = true;
+        endReached_ = endMarkRead_ = true;
         endMarkStart_ = replayPosition_ - 2;
         return true;
     default: return missing("paper operation");
@@ -502,10 +513,13 @@ bool CEventMngr::switchToAppend()
         return false;
     }
     if (firstEventRead_) {
+        // Recording goes on where the replay stopped: at the end of the stream, before its end
+        // mark, or where a stop or a damaged packet ended it.
         uint32_t end = replayPosition_;
         uint32_t count = replayEventCount_;
-        if (endReached_ && endMarkStart_ <= end) {
-            end = endMarkStart_; // the end mark goes: recording continues before it
+        const bool dropEndMark = endMarkRead_ && endMarkStart_ <= end;
+        if (dropEndMark) {
+            end = endMarkStart_;
             count = count > 0 ? count - 1 : 0;
         }
         if (!stream_.setWriteEnd(end)) {
@@ -515,20 +529,17 @@ bool CEventMngr::switchToAppend()
         }
         committedEnd_ = end;
         eventCount_ = count;
-        if (endReached_)
+        if (dropEndMark)
             starts_.dropLast();
     }
     stream_.truncateSegments();
     starts_.takeForwardCount();
-    forgetWrittenState();
     recordedTones_.clear(); // the live tone list's serials are not the replayed ones
-    replayStroke_ = TStroke{};
-    pendingPoints_.clear();
-    replayStrokeOpen_ = replayStrokeBegun_ = false;
-    firstEventRead_ = endReached_ = false;
+    resetReplay();
     appended = 1;
     state = recording;
     paper_.window.playback = TPlayback::none;
+    markResumed();
     // The thumbnails were left alone while the strokes replayed.
     for (int32_t i = 0; i < paper_.layerCount(); ++i)
         paper_.layer(i)->UpdateThumbnail();

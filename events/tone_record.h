@@ -30,6 +30,13 @@ public:
     bool define(std::span<const uint8_t> definition);
     bool select(std::span<const uint8_t> selection);
     const CPatMngrBase& tones() const { return tones_; }
+    // Forgets every tone a replay defined.
+    void clear()
+    {
+        tones_.Clear();
+        tones_.SetOffset(0, 0);
+        bySerial_.clear();
+    }
 
 private:
     CToneMngr tones_;
