@@ -469,6 +469,8 @@ void CEventMngr::drawPendingPoints(TFlowImage& flow, size_t count)
     for (size_t i = 0; i < count; ++i) {
         const TStrokePoint& p = pendingPoints_[i];
         if (!replayStrokeBegun_) {
+            // The stroke sizes itself by the rules of the generation that recorded it.
+            replayStroke_.strokeFormat = replayGeneration_;
             // Streams from before the current stroke start ignored the layer offset.
             if (replayGeneration_ >= 2 && streamVersion_ >= 0x0217)
                 paper_.beginStroke(flow, replayStroke_, false, p.x, p.y, p.pressure);

@@ -43,6 +43,7 @@ void applyHead(TStroke& s, uint16_t kind, const TLegacyStrokeHead& head)
     s.speed = head.param(5);
     s.useTone = s.useGradation = 0;
     s.rawPoints = 0;
+    s.strokeFormat = 0; // the oldest sizing rules
 }
 
 } // namespace

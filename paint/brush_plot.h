@@ -71,8 +71,8 @@ struct TPlotter {
             if (a == 0)
                 return 0;
         }
-        if (tone)
-            a = tone->Weight(x - layerOffsetX, y - layerOffsetY, a);
+        if (tone) // the tone moves with the layer; the gradation stays on the paper
+            a = tone->Weight(x, y, a);
         return a;
     }
 

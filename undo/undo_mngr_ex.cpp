@@ -342,10 +342,13 @@ bool CUndoMngrEx::applyProperty(bool undo, CUndoData& record, CLayerData* layer,
         if (maskIndex < 0)
             return false;
         // The record was made after the move: undo takes the delta back, redo applies it.
+        // The delta is the layer offset's; a mask's position moves the other way round
+        // (a mask moved right by d has its offset lowered by d), so it gets the negated delta
+        // to follow the layer across the paper.
         const int32_t sign = undo ? -1 : 1;
         layer->offsetX += sign * record.p1;
         layer->offsetY += sign * record.p2;
-        masks_->offset(maskIndex, sign * record.p1, sign * record.p2);
+        masks_->offset(maskIndex, -sign * record.p1, -sign * record.p2);
         break;
     }
     default:

@@ -210,3 +210,57 @@ TEST(AppendAfterReplay, AnOldPaperFileWithTheEndMarkInsideHeals)
 }
 
 } // namespace qm
+
+namespace qm {
+
+// Streams of the first generation (stroke start category 16) size "wc", "blur", "eraser" and
+// "blur2" by their fixed ratio, not by the minimum size they carry.
+TEST(ReplayedStrokeFormat, FirstGenerationStreamsUseTheFixedRatio)
+{
+    for (int kind : {1, 2, 3, 4}) {
+        SCOPED_TRACE(kind);
+        test::RecordedPaper live;
+        ASSERT_TRUE(live.paper->initPaper("gen0", live.flow, 64, 48));
+        // Something under the blurs and the eraser to work on.
+        drawStroke(live, 20, 0x3050F0);
+        drawStroke(live, 26, 0xF05030);
+        TStroke& s = live.stroke;
+        s.resetToDefaults(kind);
+        s.setKind(kind);
+        s.setWidth(10);
+        s.setIfSize(true);
+        s.setMinSize(90); // far from any fixed ratio
+        s.strokeFormat = 0;
+        live.paper->beginStroke(live.flow, s, true, 6, 24, 0.1f);
+        for (float x = 10; x < 58; x += 4)
+            live.paper->continueStroke(live.flow, s, true, nullptr, x, 24, 0.1f);
+        TRect rect;
+        live.paper->endStroke(live.flow, s, true, rect, nullptr);
+
+        // The recorder writes the current generation (23); make the last stroke generation 0.
+        TEventFileData data = live.events().fileData();
+        size_t at = 0, lastStart = 0;
+        while (at + 2 <= data.stream.size()) {
+            const uint8_t c = data.stream[at], sub = data.stream[at + 1];
+            const int64_t n = payloadLength(c, sub, [&](uint32_t off, uint8_t* o, uint32_t k) {
+                if (at + 2 + off + k > data.stream.size())
+                    return false;
+                std::copy_n(data.stream.begin() + ptrdiff_t(at + 2 + off), k, o);
+                return true;
+            });
+            ASSERT_GE(n, 0);
+            if (c == 23)
+                lastStart = at;
+            at += 2 + size_t(n);
+        }
+        ASSERT_GT(lastStart, 0u);
+        data.stream[lastStart] = 16;
+
+        test::RecordedPaper replay;
+        ASSERT_EQ(replay.events().openForReplay(data, replay.flow), TReplayOpen::success);
+        ASSERT_EQ(replay.events().replayAll(replay.flow), TReplayStep::end);
+        expectSameLayers(*live.paper, *replay.paper);
+    }
+}
+
+} // namespace qm

@@ -210,7 +210,7 @@ TEST(UndoMasks, EveryMaskKindGoesBackAndForth)
         ASSERT_TRUE(p.step(false)) << i;
     EXPECT_EQ(m.serialAt(1), 9);
     EXPECT_EQ(m.at(1)->inverted, 1);
-    EXPECT_EQ(m.at(1)->y, 6);
+    EXPECT_EQ(m.at(1)->y, -6); // moved down by 6: its offset lowered by 6
     EXPECT_EQ(m.at(1)->name, "edge");
     EXPECT_EQ(m.flags[1], 1);
 }
@@ -226,11 +226,13 @@ TEST(UndoStructure, VisibleLayerFlipsAndLinkedMaskMoves)
     p.roundTrip(before);
     EXPECT_EQ(p.layers().Get(2)->image()->GetPixel(2, 2), 0xFF000003u);
 
-    // A layer moved together with its linked mask.
+    // A layer moved together with its linked mask, 5 to the left on the paper: both offsets
+    // rise by 5 (paper position = local position − offset, for layers and masks alike).
     p.masks.list.push_back(std::make_unique<TestMask>(42));
     CLayerData& layer = *p.layers().Get(2);
     layer.offsetX += 5;
-    p.masks.offset(0, 5, 0);
+    p.masks.offset(0, -5, 0);
+    ASSERT_EQ(p.masks.at(0)->x, 5);
     ASSERT_TRUE(p.undo.RecordOffsetWithMask(layer, 5, 0, 42));
     ASSERT_TRUE(p.step(true));
     EXPECT_EQ(layer.offsetX, 0);

@@ -82,8 +82,9 @@ public:
     {
         if (!at(i))
             return false;
-        at(i)->x += dx;
-        at(i)->y += dy;
+        // As the mask list does: moving a mask right by dx lowers its offset by dx.
+        at(i)->x -= dx;
+        at(i)->y -= dy;
         return true;
     }
     void selectionFlags(int32_t& a, int32_t& b) const override
