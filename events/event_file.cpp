@@ -218,7 +218,7 @@ EventFileError writeCompressedSection(ByteWriter& out, const TEventFileData& dat
         out.i32(data.paperWidth);
         out.i32(data.paperHeight);
         out.u16(writtenFormatCode(data.formatCode));
-        out.u16(data.flags);
+        out.u16(0); // flags: none are defined, whatever a loaded file carried
         out.u16(kVersionMajor);
         out.u16(kVersionMinor);
         out.u32(data.eventCount);
@@ -262,8 +262,6 @@ EventFileError writeUncompressedSection(ByteWriter& out, const TEventFileData& d
         const size_t length = data.stream.size();
         if (length == 0)
             return EventFileError::NothingToWrite;
-        if (data.flags != 0)
-            return EventFileError::FlagsSet;
         const size_t padding = paddingTo4(length);
         if (length + padding > std::numeric_limits<uint32_t>::max() - kUncompressedFixedLength)
             return EventFileError::WriteFailed;
@@ -271,7 +269,8 @@ EventFileError writeUncompressedSection(ByteWriter& out, const TEventFileData& d
         out.u32(uint32_t(kUncompressedFixedLength + length + padding));
         out.i32(data.paperWidth);
         out.i32(data.paperHeight);
-        out.u16(writtenFormatCode(data.formatCode));
+        // The uncompressed section always says it is of this program's format.
+        out.u16(kEventFormatCode);
         out.u16(0);
         out.u16(kVersionMajor);
         out.u16(kVersionMinor);

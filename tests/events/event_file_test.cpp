@@ -118,19 +118,26 @@ TEST(EventFile, WritersRefuseWhatTheyCannotStore)
     TEventFileData empty = sampleData(0);
     EXPECT_EQ(writeCompressedSection(out, empty), EventFileError::NothingToWrite);
     EXPECT_EQ(writeUncompressedSection(out, empty), EventFileError::NothingToWrite);
-    TEventFileData flagged = sampleData(10);
-    flagged.flags = 0x0100;
-    EXPECT_EQ(writeUncompressedSection(out, flagged), EventFileError::FlagsSet);
     EXPECT_EQ(out.size(), 4u); // nothing half-written
 
-    // Flags travel in the compressed section; a format code beyond ours is written as ours.
+    // Flags a loaded file carried are never written back (offset 18 is 0 in both sections);
+    // a format code beyond ours is written as ours, and the uncompressed section is always 17.
+    TEventFileData flagged = sampleData(10);
+    flagged.flags = 0x0100;
     flagged.formatCode = 40;
     std::vector<uint8_t> bytes = compressedSection(flagged);
+    EXPECT_EQ(bytes[16] | bytes[17] << 8, 17);
+    EXPECT_EQ(bytes[18] | bytes[19] << 8, 0);
     TEventFileData back;
     ByteReader in(bytes);
     ASSERT_EQ(readEventSection(in, back), EventFileError::None);
-    EXPECT_EQ(back.flags, 0x0100);
+    EXPECT_EQ(back.flags, 0);
     EXPECT_EQ(back.formatCode, 17);
+    flagged.formatCode = 12;
+    ByteWriter plain;
+    ASSERT_EQ(writeUncompressedSection(plain, flagged), EventFileError::None);
+    EXPECT_EQ(plain.data()[16] | plain.data()[17] << 8, 17);
+    EXPECT_EQ(plain.data()[18] | plain.data()[19] << 8, 0);
 }
 
 TEST(EventFile, UncompressedSectionRulesAndRoundTrip)
@@ -145,7 +152,7 @@ TEST(EventFile, UncompressedSectionRulesAndRoundTrip)
     ByteReader in(good);
     ASSERT_EQ(readEventSection(in, back), EventFileError::None);
     EXPECT_EQ(back.stream, data.stream);
-    EXPECT_EQ(back.formatCode, 16);
+    EXPECT_EQ(back.formatCode, 17);
     EXPECT_EQ(in.remaining(), 0u);
 
     std::vector<uint8_t> bad = good;
