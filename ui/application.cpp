@@ -13,6 +13,7 @@
 #include <QTabletEvent>
 #include <QTimer>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace qm::ui {
@@ -31,10 +32,26 @@ void makeColours(TAppContext& app)
         ColorRefToPixel(uint32_t(app.profile.color.bgCol)) & 0xFFFFFF);
 }
 
+// The facts of the machine: the process's own, the processor clock (the smooth zoom's default
+// follows it) and the screens (a stored window size is kept within the screen).
+TStartupFacts gatherMachineFacts()
+{
+    TStartupFacts facts = gatherStartupFacts(true); // the clock is measured over 100 ms
+    facts.monitorCount = std::max<int32_t>(1, int32_t(QGuiApplication::screens().size()));
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        facts.screenWidth = screen->size().width();
+        facts.screenHeight = screen->size().height();
+    }
+    return facts;
+}
+
 } // namespace
 
 bool TTabletProximity::eventFilter(QObject* watched, QEvent* event)
 {
+    // An ignored tablet is a mouse: a pen near it must not hold the mouse off.
+    if (app_.profile.config.ignoreTablet)
+        return QObject::eventFilter(watched, event);
     if (event->type() == QEvent::TabletEnterProximity) {
         app_.tabletInProximity = true;
         app_.lastTabletEvent = QDateTime::currentMSecsSinceEpoch();
@@ -67,7 +84,7 @@ void TApplicationShell::start(bool replayOnly)
 {
     TAppContext& app = *context_;
     app.messages.unattended = replayOnly;
-    app.profile.load(*store_, gatherStartupFacts(false));
+    app.profile.load(*store_, gatherMachineFacts());
     bool dropSpike = false;
     store_->readBool(CAppProfile::kConfig, "tabletDropFullSpike", dropSpike);
     app.tabletDropFullSpike = dropSpike;
@@ -95,6 +112,19 @@ void TApplicationShell::finish()
     profile.save(*store_);
     store_->writeBool(CAppProfile::kConfig, "tabletDropFullSpike", context_->tabletDropFullSpike);
     store_->flush();
+}
+
+int finishViewerRun(TMainForm& main, const TCommandLine& line, const std::string& base,
+                    TReplayEnd end, bool& markerWritten)
+{
+    // A replay the user stopped has ended as much as one that played out; only a failed step
+    // is the bad end.
+    const int code = reportRenderStatus(line, base,
+                                        end == TReplayEnd::failed ? TRenderStatus::cannotOpen
+                                                                  : TRenderStatus::viewerDone,
+                                        markerWritten);
+    QTimer::singleShot(0, &main, &QWidget::close);
+    return code;
 }
 
 int runApplication(int argc, char** argv, const TCommandLine& line)
@@ -158,11 +188,8 @@ int runApplication(int argc, char** argv, const TCommandLine& line)
                                   in.stem())
                                      .string();
         bool marker = false;
-        main.viewerFinished = [&](bool completed) {
-            exitCode = reportRenderStatus(line, base, completed ? TRenderStatus::viewerDone
-                                                                : TRenderStatus::cannotOpen,
-                                          marker);
-            QTimer::singleShot(0, &main, &QWidget::close);
+        main.viewerFinished = [&](TReplayEnd end) {
+            exitCode = finishViewerRun(main, line, base, end, marker);
         };
         main.show();
         if (!isRecording(fileKindOf(input)) || !main.openByPath(QString::fromStdString(input)))
@@ -193,7 +220,7 @@ int runApplication(int argc, char** argv, const TCommandLine& line)
         auto* poll = new QTimer(&main);
         QObject::connect(poll, &QTimer::timeout, &main, [&main, screenshot, poll] {
             for (TDrawWindowWidget* w : main.drawWindows())
-                if (w->document().replaying())
+                if (w->replayOpen())
                     return;
             poll->stop();
             QTimer::singleShot(500, &main, [&main, screenshot] {

@@ -15,6 +15,7 @@ namespace qm::ui {
 
 class TMainForm;
 class TSingleInstance;
+enum class TReplayEnd;
 
 // The pen's proximity, which Qt reports to the application object only.
 class TTabletProximity : public QObject {
@@ -47,6 +48,11 @@ private:
     std::unique_ptr<TMainForm> main_;
     bool finished_ = false;
 };
+
+// A viewer run's replay has ended: its status report (with the run's marker), then the
+// window closes. Returns the process exit code.
+int finishViewerRun(TMainForm& main, const TCommandLine& line, const std::string& base,
+                    TReplayEnd end, bool& markerWritten);
 
 // Runs the program with its window; the process exit code. The QApplication must not exist
 // yet: tablet event compression is turned off before it is made.

@@ -4,28 +4,24 @@
 #pragma once
 
 #include "app/document.h"
+#include "paint/tool_routing.h"
 #include "paper/pen_input.h"
 #include "ui/app_context.h"
+#include "ui/tools/tool.h"
 
 #include <QElapsedTimer>
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
 
-#include <array>
 #include <memory>
 #include <utility>
 
 namespace qm::ui {
 
-// One input event as the mode handlers see it: mouse or tablet alike.
-struct TInput {
-    QPointF pos;            // client coordinates, sub-pixel for a tablet
-    float pressure = 1.0f;  // 1.0 for the mouse
-    Qt::KeyboardModifiers modifiers;
-    bool fromTablet = false;
-    int key = 0;            // slot 9
-};
+// How a replay in the window ended: played to its end, stopped by the user, or stopped by a
+// step that failed.
+enum class TReplayEnd { completed, stopped, failed };
 
 class TDrawWindowWidget : public QWidget, public TDrawWindow, public ViewSink {
     Q_OBJECT
@@ -39,6 +35,8 @@ public:
     QString path() const { return path_; }
     void setPath(const QString& path);
     QString caption() const;
+    // Modified, as closing and reloading see it: a locked paper never is.
+    bool reportsModified() const { return modified && !document_->paper().locked; }
 
     // ---- TDrawWindow ----
     ViewSink* view() override { return this; }
@@ -69,6 +67,8 @@ public:
     // ---- replay ----
     // Starts playing an opened recording on the timer.
     void startReplay();
+    // A replay is open and has not ended (played out, stopped or failed).
+    bool replayOpen() { return document_->replaying() && playback != TPlayback::none; }
     bool replayRunning() const { return replayTimer_.isActive() || replayPaused_; }
     bool replayPaused() const { return replayPaused_; }
     void pauseReplay(bool on);
@@ -91,10 +91,26 @@ public:
     // The pen colour at a window point (false outside the paper).
     bool colourAt(QPointF pos, bool fromLayer, uint32_t& colour);
 
+    // ---- for the tools (ui/tools) ----
+    TAppContext& app() { return app_; }
+    TPenInput& penInput() { return pen_; }
+    TPenView penView() { return {width(), height(), this}; }
+    TModifierKeys keysOf(Qt::KeyboardModifiers modifiers) const;
+    void showPosition(const TInput& input);
+    // Scrolls when a drag leaves the window and the setting asks for it.
+    void autoScroll(const TInput& input);
+    // Picks the colour under the cursor into the pen colour or the second colour.
+    void pickColour(const TInput& input, bool toSecond, bool fromLayer);
+    void updateCursor();
+    // A stroke began: the title stops telling how the last replay ended.
+    void strokeStarted() { replayNote_.clear(); }
+    // Ends a stroke in progress at a window point; true when one was ended.
+    bool endStroke(QPointF pos);
+
 signals:
     // Title, undo state, replay state or layers changed: the main window refreshes.
     void stateChanged();
-    void replayFinished(bool completed);
+    void replayFinished(qm::ui::TReplayEnd end);
     void previewImageChanged();
 
 protected:
@@ -111,68 +127,33 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    using THandler = void (TDrawWindowWidget::*)(const TInput&);
-    enum : uint32_t {
-        kLeftDrag = 1u << 0,
-        kRightDrag = 1u << 1,
-        kMiddleDrag = 1u << 2,
-        kBlocked = 1u << 5,
-        kTemporaryMode = 1u << 8,
-    };
+    class TRoute;
 
-    void buildHandlerTables();
-    void call(int slot, const TInput& input);
+    TPressFacts pressFacts(const TInput& input) const;
     void buttonDown(Qt::MouseButton button, const TInput& input, bool doubleClick);
     void buttonMove(const TInput& input);
     void buttonUp(Qt::MouseButton button, const TInput& input);
-    TModifierKeys keysOf(Qt::KeyboardModifiers modifiers) const;
-    void modeTemporarily(uint8_t mode, int32_t submode);
-    void restoreMode();
-    void updateCursor();
     void applyView();
-    TPenView penView() { return {width(), height(), this}; }
     QRectF windowRectOf(const TBox& paperBox) const;
-    void autoScroll(const TInput& input);
-    void showPosition(const TInput& input);
-    void pickColour(const TInput& input, bool toSecond, bool fromLayer);
     bool shortcutKey(QKeyEvent* event);
     bool stepHistory(bool back);
     void replayTick();
-    void finishReplay(bool completed);
-
-    // ---- mode handlers ----
-    void penDown(const TInput& input);
-    void penDrag(const TInput& input);
-    void penUp(const TInput& input);
-    void penRightDown(const TInput& input);
-    void hover(const TInput& input);
-    void zoomClick(const TInput& input);
-    void pickerDown(const TInput& input);
-    void pickerRightDown(const TInput& input);
-    void pickerHover(const TInput& input);
-    void viewDown(const TInput& input);
-    void viewDrag(const TInput& input);
-    void viewUp(const TInput& input);
-    void leaveMode(const TInput& input);
+    void finishReplay(TReplayEnd end);
 
     TAppContext& app_;
     std::unique_ptr<TDocument> document_;
     QString path_;
     QString replayNote_; // how the last replay ended, shown as the title
     TPenInput pen_;
-    std::array<std::array<THandler, 13>, 10> handlers_{};
+    CToolRouter router_;
+    TToolTable tools_;
+    TInput lastInput_; // the latest mouse or pen event routed, where a lost drag ends
 
     QPointF centre_;       // the paper point at the centre of the window
     QImage viewImage_;     // the window's picture, rendered from the display
     QRect dirtyArea_;
 
-    uint32_t buttonFlags_ = 0;
-    uint8_t savedMode_ = 0;
-    int32_t savedSubmode_ = 0;
     bool spaceHeld_ = false;
-    Qt::MouseButton rightPick_ = Qt::NoButton;
-    QPointF dragStart_, dragLast_;
-    float dragStartAngle_ = 0.0f, dragStartWidth_ = 0.0f;
     float lastTabletPressure_ = 0.0f;
     bool spikeDropped_ = false;
     bool tabletStroke_ = false;

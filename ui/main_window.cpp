@@ -1,32 +1,21 @@
 #include "ui/main_window.h"
 
 #include "app/document.h"
-#include "events/event_texts.h"
-#include "files/paper_file.h"
+#include "ui/commands/commands.h"
 #include "ui/draw_window.h"
-#include "ui/new_paper_dialog.h"
-#include "ui/tablet_tester.h"
 #include "ui/tool_docks.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QColorDialog>
-#include <QDate>
-#include <QDir>
-#include <QDesktopServices>
 #include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QInputDialog>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QTimer>
@@ -37,9 +26,6 @@ namespace qm::ui {
 namespace {
 
 constexpr int kRecentCount = 10;
-constexpr const char* kHomePage = "https://quillmere.org/";
-constexpr const char* kUploadPage = "https://quillmere.org/gallery/upload";
-constexpr const char* kUploadSite = "Quillmere Gallery";
 
 // A drawing window's frame: closing asks the main window first.
 class TDrawSubWindow : public QMdiSubWindow {
@@ -56,13 +42,6 @@ protected:
         QMdiSubWindow::closeEvent(event);
     }
 };
-
-QString openFilter()
-{
-    return QStringLiteral("All supported (*.qmp *.vkb *.qm3 *.zx3 *.qme *.vke *.bmp *.jpg *.png *.psd);;"
-                          "Papers (*.qmp *.vkb);;Recordings (*.qm3 *.zx3 *.qme *.vke);;"
-                          "Pictures (*.bmp *.jpg *.png *.psd);;All files (*)");
-}
 
 } // namespace
 
@@ -134,248 +113,52 @@ TMainForm::~TMainForm()
 
 // ---- actions ----
 
-QAction* TMainForm::addCommand(QMenu* menu, const char* name, const QString& text,
-                               std::function<void()> run, std::function<bool()> enabled,
-                               const QKeySequence& shortcut)
+QAction* TMainForm::addCommand(QMenu& menu, const char* name, const QString& text,
+                               std::function<void()> run, const QKeySequence& shortcut)
 {
     auto* action = new QAction(text, this);
-    action->setObjectName(QString::fromLatin1(name));
+    const QString key = QString::fromLatin1(name);
+    action->setObjectName(key);
     if (!shortcut.isEmpty())
         action->setShortcut(shortcut);
     if (run)
-        connect(action, &QAction::triggered, this, [this, name] {
-            const auto it = commands_.find(QString::fromLatin1(name));
-            if (it != commands_.end() && it->second.run && (!it->second.enabled || it->second.enabled()))
+        connect(action, &QAction::triggered, this, [this, key] {
+            // A shortcut may fire after the state changed since the last refresh.
+            const auto it = commands_.find(key);
+            if (it != commands_.end() && it->second.run && mayRun(key))
                 it->second.run();
             refreshActions();
         });
-    menu->addAction(action);
-    commands_[QString::fromLatin1(name)] = {action, std::move(run), std::move(enabled)};
+    menu.addAction(action);
+    commands_[key] = {action, std::move(run)};
     return action;
 }
 
-void TMainForm::addPlaceholders(QMenu* menu, std::initializer_list<const char*> names)
+void TMainForm::addPlaceholders(QMenu& menu, std::initializer_list<const char*> names)
 {
-    // Commands whose work comes later: present, never enabled.
-    for (const char* name : names) {
-        QString text = QString::fromLatin1(name + 3);
-        addCommand(menu, name, text, nullptr, nullptr);
-    }
+    for (const char* name : names)
+        addCommand(menu, name, QString::fromLatin1(name + 3), nullptr);
+}
+
+QMenu* TMainForm::addMenu(const QString& title)
+{
+    QMenu* menu = menuBar()->addMenu(title);
+    // The menus re-check their commands just before they open.
+    connect(menu, &QMenu::aboutToShow, this, &TMainForm::refreshActions);
+    return menu;
 }
 
 void TMainForm::buildActions()
 {
-    auto active = [this] { return activeDrawWindow() != nullptr; };
-    auto editable = [this] {
-        TDrawWindowWidget* w = activeDrawWindow();
-        return w && w->playback == TPlayback::none && !w->strokeInProgress;
-    };
-    auto recording = [this] {
-        TDrawWindowWidget* w = activeDrawWindow();
-        return w && w->paper().eventMngr && w->paper().eventMngr->isRecording() &&
-               w->playback == TPlayback::none;
-    };
-    auto playing = [this] {
-        TDrawWindowWidget* w = activeDrawWindow();
-        return w && w->document().replaying();
-    };
-    auto run = [this](void (TDrawWindowWidget::*fn)()) {
-        return [this, fn] {
-            if (TDrawWindowWidget* w = activeDrawWindow())
-                (w->*fn)();
-        };
-    };
-
-    QMenu* file = menuBar()->addMenu(tr("&File"));
-    connect(file, &QMenu::aboutToShow, this, &TMainForm::refreshActions);
-    addCommand(file, "actFileNew", tr("&New..."), [this] { fileNew(); },
-               [this] { return !replayOnly; }, QKeySequence::New);
-    addCommand(file, "actFileOpen", tr("&Open..."), [this] { fileOpen(); },
-               [this] { return !replayOnly; }, QKeySequence::Open);
-    recentMenu_ = file->addMenu(tr("Open &Recent"));
-    addCommand(recentMenu_, "actFileReopen", tr("(none)"), nullptr, nullptr);
-    addCommand(file, "actFileClose", tr("&Close"), [this] { mdi_->closeActiveSubWindow(); }, active,
-               QKeySequence::Close);
-    file->addSeparator();
-    QAction* save = addCommand(file, "actFileSave", tr("&Save"),
-                               [this] { savePaper(activeDrawWindow(), false); }, editable,
-                               QKeySequence::Save);
-    save->setShortcuts({QKeySequence::Save, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
-    addCommand(file, "actFileSaveAs", tr("Save &As..."),
-               [this] { savePaper(activeDrawWindow(), true); }, editable);
-    addCommand(file, "actLayerSave", tr("&Export Picture..."), [this] { exportPicture(); }, editable);
-    addCommand(file, "actSaveAutoBmp", tr("Save Snapshot &BMP"), [this] { saveAutoBmp(); }, active);
-    file->addSeparator();
-    addPlaceholders(file, {"actPrintOut", "actPrinterSetup", "actScanner"});
-    file->addSeparator();
-    addCommand(file, "actCloseApp", tr("&Quit"), [this] { close(); }, [] { return true; },
-               QKeySequence::Quit);
-
-    QMenu* events = menuBar()->addMenu(tr("E&vents"));
-    connect(events, &QMenu::aboutToShow, this, &TMainForm::refreshActions);
-    addCommand(events, "actFileOpenEvent", tr("&Open Recording..."), [this] { fileOpenEvent(); },
-               [this] { return !replayOnly; });
-    addCommand(events, "actFileSaveEvent", tr("&Save Recording..."), [this] { saveEventsAs(false); },
-               recording);
-    addCommand(events, "actFileSaveEventGuard", uiText(kSaveProtectedMenu),
-               [this] { saveEventsAs(true); }, recording);
-    addCommand(events, "actEventRecStop", tr("Stop Recording"), [this] { stopRecording(); },
-               recording);
-    events->addSeparator();
-    addCommand(events, "actEventPlayPause", tr("&Pause"),
-               [this] { activeDrawWindow()->pauseReplay(true); },
-               [this, playing] { return playing() && !activeDrawWindow()->replayPaused(); });
-    addCommand(events, "actEventPlayResume", tr("&Resume"),
-               [this] { activeDrawWindow()->pauseReplay(false); },
-               [this, playing] { return playing() && activeDrawWindow()->replayPaused(); });
-    addCommand(events, "actEventPlayStop", tr("S&top Replay"), run(&TDrawWindowWidget::requestStopReplay),
-               playing);
-    QAction* wait = addCommand(events, "actEventWait", tr("&Wait Mode"), [this] {
-        app_.profile.config.eventWait = action(QStringLiteral("actEventWait"))->isChecked();
-        for (TDrawWindowWidget* w : drawWindows())
-            w->setReplayWait(app_.profile.config.eventWait);
-    }, [] { return true; });
-    wait->setCheckable(true);
-    wait->setChecked(app_.profile.config.eventWait);
-
-    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
-    connect(edit, &QMenu::aboutToShow, this, &TMainForm::refreshActions);
-    addCommand(edit, "actEditUndo", tr("&Undo"), [this] { activeDrawWindow()->undo(); }, [this, editable] {
-        return editable() && activeDrawWindow()->paper().canUndo(activeDrawWindow()->paper().currentLayerIndex());
-    }, QKeySequence::Undo);
-    addCommand(edit, "actEditRedo", tr("&Redo"), [this] { activeDrawWindow()->redo(); }, [this, editable] {
-        return editable() && activeDrawWindow()->paper().canRedo(activeDrawWindow()->paper().currentLayerIndex());
-    }, QKeySequence(Qt::CTRL | Qt::Key_Y));
-    addCommand(edit, "actEditUndoClear", tr("Clear Undo History"), [this] {
-        activeDrawWindow()->paper().clearUndo();
-    }, editable);
-    edit->addSeparator();
-    addPlaceholders(edit, {"actEditCut", "actEditCopy", "actEditCopyLayer", "actPasteNew"});
-    edit->addSeparator();
-    addPlaceholders(edit, {"actEditResizePaper", "actEditChgResoPaper"});
-    addCommand(edit, "actEditChgDPI", tr("Resolution..."), [this] { changeResolution(); }, editable);
-    addCommand(edit, "actEditChgPaperColor", tr("Paper Colour..."), [this] { changePaperColour(); },
-               editable);
-    edit->addSeparator();
-    addPlaceholders(edit, {"actAllRot90", "actAllRot270", "actVisFlipLR", "actVisFlipTB",
-                           "actVisRot180", "actVisNeg"});
-
-    QMenu* layer = menuBar()->addMenu(tr("&Layer"));
-    connect(layer, &QMenu::aboutToShow, this, &TMainForm::refreshActions);
-    addCommand(layer, "actLayerCreate", tr("&New Layer"), [this] { activeDrawWindow()->newLayer(); }, editable,
-               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
-    addPlaceholders(layer, {"actCreateLayerStd", "actCreateLayerMul", "actCreateLayerAdd",
-                            "actCreateLayerSub"});
-    addCommand(layer, "actDeleteCurLayer", tr("&Delete Layer"), [this] { activeDrawWindow()->deleteCurrentLayer(); },
-               [this, editable] { return editable() && activeDrawWindow()->paper().layerCount() > 1; });
-    addPlaceholders(layer, {"actLayerDuplicate", "actLayerPaste", "actLayerPasteNew",
-                            "actLayerBindLower", "actLayerBindBelow", "actLayerBindAll",
-                            "actLayerCutOutside", "actLayerHideAll", "actLayerVisAll",
-                            "actLayerVisOnly", "actLayerVisFlip", "actLayerRotate", "actLayerRot90",
-                            "actLayerRot270", "actLayerZoom", "actLayerMaskClear",
-                            "actLayerMaskFill", "actLayerMaskNega", "actProtectLayerMask"});
-
-    QMenu* selection = menuBar()->addMenu(tr("&Selection"));
-    addPlaceholders(selection, {"actSelectEnable", "actSelectAll", "actSelectRemove",
-                                "actSelectInvert", "actSelectVisible", "actSelectInflate",
-                                "actSelectInflate2", "actSelectDeflate", "actSelectDeflate2",
-                                "actSelectColorRange", "actSelectFromLayerMask",
-                                "actSelectFromLayerValue", "actSelectCopyLayerMask",
-                                "actSelectCutOutside", "actSelectDelete", "actSelectImgDelete",
-                                "actSelectImgFill", "actSelectDuplicate", "actSelectInsert",
-                                "actSelectNewLayer", "actSelectSplitLayer"});
-
-    QMenu* filter = menuBar()->addMenu(tr("F&ilter"));
-    addPlaceholders(filter, {"actFilterBlur", "actFilterBlurStrong", "actFilterBlurMove",
-                             "actFilterBlurZoom", "actFilterGauss", "actFilterSharp",
-                             "actFilterSharpStrong", "actFilterSharpCustom", "actFilterMono",
-                             "actFilterNega", "actFilterContrast", "actFilterGamma",
-                             "actFilterLevel", "actFilterHLS", "actFilterPoster", "actFilterNoize",
-                             "actFilterMosaic", "actFilterEmboss", "actFilterWave",
-                             "actFilterTwist", "actFilterCloud", "actFilterRock", "actFilterTile",
-                             "actFilterFloor", "actFilterLighting", "actFilterFlipLR",
-                             "actFilterFlipTB", "actFilterRot180"});
-
-    QMenu* viewMenu = menuBar()->addMenu(tr("&View"));
-    connect(viewMenu, &QMenu::aboutToShow, this, &TMainForm::refreshActions);
-    addCommand(viewMenu, "actViewZoomIn", tr("Zoom &In"), run(&TDrawWindowWidget::zoomIn),
-               [this] { return activeDrawWindow() && activeDrawWindow()->paper().canZoomIn(); },
-               QKeySequence::ZoomIn);
-    addCommand(viewMenu, "actViewZoomOut", tr("Zoom &Out"), run(&TDrawWindowWidget::zoomOut),
-               [this] { return activeDrawWindow() && activeDrawWindow()->paper().canZoomOut(); },
-               QKeySequence::ZoomOut);
-    addCommand(viewMenu, "actViewZoomCancel", tr("&Actual Size"), run(&TDrawWindowWidget::zoomCancel),
-               active, QKeySequence(Qt::CTRL | Qt::Key_0));
-    QAction* antiAlias = addCommand(viewMenu, "actViewAntiAlias", tr("Anti-aliased &View"), [this] {
-        app_.profile.config.useZoomAntialias = action(QStringLiteral("actViewAntiAlias"))->isChecked();
-        for (TDrawWindowWidget* w : drawWindows())
-            w->setAntiAlias(app_.profile.config.useZoomAntialias);
-    }, [] { return true; });
-    antiAlias->setCheckable(true);
-    antiAlias->setChecked(app_.profile.config.useZoomAntialias);
-    QAction* grid = addCommand(viewMenu, "actShowGrid", tr("&Grid"), [this] {
-        TDrawWindowWidget* w = activeDrawWindow();
-        w->paper().setGrid(action(QStringLiteral("actShowGrid"))->isChecked(),
-                           app_.profile.config.gridW, app_.profile.config.gridH, true);
-    }, active);
-    grid->setCheckable(true);
-
-    QMenu* window = menuBar()->addMenu(tr("&Window"));
-    connect(window, &QMenu::aboutToShow, this, &TMainForm::refreshActions);
-    const std::pair<const char*, QString> shown[] = {
-        {"actShowToolBox", tr("&Tools")},      {"actShowPenWindow", tr("&Pen")},
-        {"actShowCtrlWindow", tr("&Options")}, {"actShowLayerWindow", tr("&Layers")},
-        {"actShowPreviewWindow", tr("Pre&view")}, {"actShowColorWindow", tr("&Colour")},
-        {"actShowRgbWindow", tr("&RGB")},      {"actShowHsvWindow", tr("&HSV")}};
-    for (const auto& [name, text] : shown) {
-        const QString key = QString::fromLatin1(name);
-        QAction* a = addCommand(window, name, text, [this, key] {
-            if (QDockWidget* dock = docks_->dockOf(key))
-                dock->setVisible(action(key)->isChecked());
-        }, [] { return true; });
-        a->setCheckable(true);
-    }
-    addPlaceholders(window, {"actShowSelectWindow", "actShowPalWindow", "actShowGradWindow",
-                             "actShowToneWindow", "actShowPatWindow", "actShowEnvWindow"});
-    addCommand(window, "actShowNetWindow", tr("Network"), [] {}, [] { return true; });
-    addCommand(window, "actWindowInitAllPos", tr("Reset Window Positions"),
-               [this] { docks_->restoreDefaults(); }, [] { return true; });
-    addCommand(window, "actWindowSizeFit", tr("Fit Window to Paper"), [this] { fitWindowToPaper(); },
-               active);
-    window->addSeparator();
-    addCommand(window, "actWindowCascade", tr("&Cascade"), [this] { mdi_->cascadeSubWindows(); },
-               active);
-    addCommand(window, "actWindowTile", tr("&Tile"), [this] { mdi_->tileSubWindows(); }, active);
-    addCommand(window, "actWindowNext", tr("&Next Window"), [this] { mdi_->activateNextSubWindow(); },
-               active, QKeySequence(Qt::CTRL | Qt::Key_F6));
-    addCommand(window, "actWindowPrevious", tr("&Previous Window"),
-               [this] { mdi_->activatePreviousSubWindow(); }, active,
-               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6));
-    window->addSeparator();
-    addCommand(window, "actTabletTester", tr("Tablet &Tester..."), [this] { showTabletTester(); },
-               [] { return true; });
-
-    QMenu* help = menuBar()->addMenu(tr("&Help"));
-    addPlaceholders(help, {"actOpenHtmlHelp"});
-    addCommand(help, "actWebHomePage", tr("Home Page"),
-               [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePage))); },
-               [] { return true; });
-    addCommand(help, "actWebRegEvent", tr("Upload a Recording"),
-               [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kUploadPage))); },
-               [] { return true; });
-    help->addSeparator();
-    // The language actions only show which texts are in use.
-    auto* languages = new QActionGroup(this);
-    for (const char* name : {"actLangEnglish", "actLangJapanese"}) {
-        const bool english = QByteArray(name) == "actLangEnglish";
-        QAction* a = addCommand(help, name, english ? tr("English") : tr("Japanese"),
-                                [this] { refreshActions(); }, [] { return true; });
-        a->setCheckable(true);
-        languages->addAction(a);
-    }
-    help->addSeparator();
-    addCommand(help, "actAboutBox", tr("&About Quillmere"), [this] { showAbout(); },
-               [] { return true; });
+    addFileCommands(*this, *addMenu(tr("&File")));
+    addEventsCommands(*this, *addMenu(tr("E&vents")));
+    addEditCommands(*this, *addMenu(tr("&Edit")));
+    addLayerCommands(*this, *addMenu(tr("&Layer")));
+    addSelectionCommands(*this, *addMenu(tr("&Selection")));
+    addFilterCommands(*this, *addMenu(tr("F&ilter")));
+    addViewCommands(*this, *addMenu(tr("&View")));
+    addWindowCommands(*this, *addMenu(tr("&Window")));
+    addHelpCommands(*this, *addMenu(tr("&Help")));
 }
 
 QAction* TMainForm::action(const QString& name) const
@@ -401,17 +184,45 @@ void TMainForm::bindWindowActions()
     }
 }
 
+TCommandState TMainForm::commandState() const
+{
+    TCommandState state;
+    state.replayOnly = replayOnly;
+    TDrawWindowWidget* w = activeDrawWindow();
+    if (!w)
+        return state;
+    TPaper& paper = w->paper();
+    state.hasWindow = true;
+    state.playing = w->playback != TPlayback::none;
+    state.replaying = w->replayOpen();
+    state.replayPaused = w->replayPaused();
+    state.strokeInProgress = w->strokeInProgress;
+    state.recording = paper.eventMngr && paper.eventMngr->isRecording();
+    state.canUndo = paper.canUndo(paper.currentLayerIndex());
+    state.canRedo = paper.canRedo(paper.currentLayerIndex());
+    state.canZoomIn = paper.canZoomIn();
+    state.canZoomOut = paper.canZoomOut();
+    state.layerCount = paper.layerCount();
+    return state;
+}
+
+bool TMainForm::mayRun(const QString& name) const
+{
+    return commandEnabled(name.toStdString(), commandState());
+}
+
 void TMainForm::refreshActions()
 {
+    const TCommandState state = commandState();
     for (auto& [name, command] : commands_)
-        command.action->setEnabled(command.enabled && command.enabled());
+        command.action->setEnabled(commandEnabled(name.toStdString(), state));
     if (QAction* english = action(QStringLiteral("actLangEnglish")))
         english->setChecked(englishAttached());
     if (QAction* japanese = action(QStringLiteral("actLangJapanese")))
         japanese->setChecked(!englishAttached());
     if (TDrawWindowWidget* w = activeDrawWindow()) {
         action(QStringLiteral("actShowGrid"))->setChecked(w->paper().gridShown != 0);
-        if (!w->document().replaying() && w->parentWidget())
+        if (!w->replayOpen() && w->parentWidget())
             w->parentWidget()->setWindowTitle(w->caption());
     }
 }
@@ -444,13 +255,13 @@ TDrawWindowWidget* TMainForm::addDrawWindow(std::unique_ptr<TDrawWindowWidget> w
     sub->mayClose = [this, w] { return askSaveBeforeClose(w); };
     mdi_->addSubWindow(sub);
     connect(w, &TDrawWindowWidget::stateChanged, this, [this, w] {
-        if (!w->document().replaying() && w->parentWidget())
+        if (!w->replayOpen() && w->parentWidget())
             w->parentWidget()->setWindowTitle(w->caption());
         refreshActions();
     });
-    connect(w, &TDrawWindowWidget::replayFinished, this, [this](bool completed) {
+    connect(w, &TDrawWindowWidget::replayFinished, this, [this](TReplayEnd end) {
         if (viewerFinished)
-            viewerFinished(completed);
+            viewerFinished(end);
     });
     w->setAntiAlias(app_.profile.config.useZoomAntialias);
     w->setReplayWait(app_.profile.config.eventWait);
@@ -481,7 +292,7 @@ TDrawWindowWidget* TMainForm::newPaper(const QString& title, int width, int heig
 
 bool TMainForm::askSaveBeforeClose(TDrawWindowWidget* w)
 {
-    if (!w->modified || w->paper().locked)
+    if (!w->reportsModified())
         return true;
     const QString text = uiText("\"%s\" は変更されています。\r保存しますか？",
                                 {QString::fromStdString(w->paper().title)});
@@ -550,7 +361,7 @@ bool TMainForm::openByPath(const QString& path)
             continue;
         addRecent(full);
         mdi_->setActiveSubWindow(sub);
-        if (!w->modified)
+        if (!w->reportsModified())
             return true;
         if (!confirm(uiText("%s\rに加えられた変更を破棄して再読込していいですか?", {full})))
             return true;
@@ -569,7 +380,7 @@ bool TMainForm::openByPath(const QString& path)
     if (kind == TFileKind::unknown) {
         why = uiText("%s は未対応の形式です", {full});
     } else if (isRecording(kind)) {
-        const TReplayOpen result = w->document().openRecording(file, kind);
+        const TReplayOpen result = w->document().openRecording(file, kind, false);
         lastReplayOpen = result;
         opened = result == TReplayOpen::success;
         if (!opened)
@@ -594,36 +405,6 @@ bool TMainForm::openByPath(const QString& path)
     if (isRecording(kind))
         shown->startReplay();
     return true;
-}
-
-void TMainForm::fileOpen()
-{
-    const QString folder = QString::fromStdString(app_.profile.fileIO.loadPath);
-    const QString path = QFileDialog::getOpenFileName(this, tr("Open"), folder, openFilter());
-    if (path.isEmpty())
-        return;
-    app_.profile.fileIO.loadPath = QFileInfo(path).absolutePath().toStdString();
-    openByPath(path);
-}
-
-void TMainForm::fileOpenEvent()
-{
-    const QString folder = QString::fromStdString(app_.profile.fileIO.eventPath);
-    const QString path = QFileDialog::getOpenFileName(
-        this, tr("Open Recording"), folder,
-        QStringLiteral("Recordings (*.qm3 *.zx3 *.qme *.vke);;All files (*)"));
-    if (path.isEmpty())
-        return;
-    app_.profile.fileIO.eventPath = QFileInfo(path).absolutePath().toStdString();
-    openByPath(path);
-}
-
-void TMainForm::fileNew()
-{
-    TNewPaperDialog dialog(app_.profile, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    newPaper(dialog.title(), dialog.paperWidth(), dialog.paperHeight());
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event)
@@ -682,167 +463,9 @@ void TMainForm::rebuildRecentMenu()
     }
 }
 
-// ---- saving ----
-
-bool TMainForm::savePaper(TDrawWindowWidget* w, bool askPath)
+void TMainForm::showStatusNow(const QString& text)
 {
-    if (!w)
-        return false;
-    QString path = w->path();
-    if (askPath || path.isEmpty() || !path.endsWith(QStringLiteral(".qmp"), Qt::CaseInsensitive)) {
-        const QString folder = QString::fromStdString(app_.profile.fileIO.savePath);
-        const QString base = path.isEmpty() ? QString::fromStdString(w->paper().title)
-                                            : QFileInfo(path).completeBaseName();
-        path = QFileDialog::getSaveFileName(this, tr("Save Paper"), folder + QLatin1Char('/') + base + ".qmp",
-                                            QStringLiteral("Papers (*.qmp)"));
-        if (path.isEmpty())
-            return false;
-        if (!path.endsWith(QStringLiteral(".qmp"), Qt::CaseInsensitive))
-            path += QStringLiteral(".qmp");
-        app_.profile.fileIO.savePath = QFileInfo(path).absolutePath().toStdString();
-    }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const PaperFileError error = savePaperFile(path.toStdString(), w->paper(), paperFileOption::all);
-    QApplication::restoreOverrideCursor();
-    if (error != PaperFileError::None) {
-        showWarning(uiText(kSaveItemFailed, {tr("Paper"), path, QString::number(int(error))}));
-        return false;
-    }
-    w->modified = false;
-    w->setPath(path);
-    addRecent(path);
-    return true;
-}
-
-bool TMainForm::saveEvents(TDrawWindowWidget* w, const QString& path, bool protect)
-{
-    CEventMngr& events = w->document().events();
-    const std::string file = path.toStdString();
-    const bool saved = protect ? events.saveProtectedToFile(file, 1)
-                               : events.saveToFile(file, 1, true);
-    if (!saved)
-        showWarning(uiText(kSaveItemFailed, {tr("Recording"), path, QStringLiteral("0")}));
-    return saved;
-}
-
-void TMainForm::saveEventsAs(bool protect)
-{
-    TDrawWindowWidget* w = activeDrawWindow();
-    if (!w)
-        return;
-    if (protect && !confirm(uiText(kSaveProtectedQuestion, {QString::fromLatin1(kUploadSite)})))
-        return;
-    const QString folder = QString::fromStdString(app_.profile.fileIO.eventPath);
-    QString path = QFileDialog::getSaveFileName(this, tr("Save Recording"),
-                                                folder + QLatin1Char('/') +
-                                                    QFileInfo(w->path()).completeBaseName() + ".qm3",
-                                                QStringLiteral("Recordings (*.qm3)"));
-    if (path.isEmpty())
-        return;
-    if (!path.endsWith(QStringLiteral(".qm3"), Qt::CaseInsensitive))
-        path += QStringLiteral(".qm3");
-    app_.profile.fileIO.eventPath = QFileInfo(path).absolutePath().toStdString();
-    saveEvents(w, path, protect);
-}
-
-void TMainForm::stopRecording()
-{
-    TDrawWindowWidget* w = activeDrawWindow();
-    if (!w || !confirm(uiText(kStopRecordingQuestion)))
-        return;
-    if (confirm(uiText(kSaveBeforeStopQuestion)))
-        saveEventsAs(false);
-    w->document().events().stopRecording();
-}
-
-void TMainForm::exportPicture()
-{
-    TDrawWindowWidget* w = activeDrawWindow();
-    const QString folder = QString::fromStdString(app_.profile.fileIO.savePath);
-    QString selected;
-    QString path = QFileDialog::getSaveFileName(
-        this, tr("Export Picture"), folder + QLatin1Char('/') + QFileInfo(w->path()).completeBaseName() + ".png",
-        QStringLiteral("PNG (*.png);;JPEG (*.jpg);;BMP (*.bmp);;Layered PSD (*.psd)"), &selected);
-    if (path.isEmpty())
-        return;
-    QString ext = QFileInfo(path).suffix().toLower();
-    if (ext != QLatin1String("png") && ext != QLatin1String("jpg") && ext != QLatin1String("bmp") &&
-        ext != QLatin1String("psd")) {
-        ext = selected.section(QLatin1Char('.'), 1, 1).section(QLatin1Char(')'), 0, 0);
-        path += QLatin1Char('.') + ext;
-    }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool saved = exportPaper(w->paper(), ext.toStdString(), path.toStdString());
-    QApplication::restoreOverrideCursor();
-    if (!saved)
-        showWarning(uiText(kSaveItemFailed, {tr("Picture"), path, QStringLiteral("0")}));
-}
-
-void TMainForm::saveAutoBmp()
-{
-    TDrawWindowWidget* w = activeDrawWindow();
-    const QDate today = QDate::currentDate();
-    std::string folder = app_.profile.fileIO.savePath;
-    if (folder.empty())
-        folder = QDir::homePath().toStdString();
-    const std::string path = nextAutoSavePath(folder, today.year(), today.month(), today.day());
-    if (!exportPaper(w->paper(), "bmp", path))
-        showWarning(uiText(kSaveItemFailed, {tr("Picture"), QString::fromStdString(path), QStringLiteral("0")}));
-    else
-        status_->setText(QString::fromStdString(path));
-}
-
-// ---- edits ----
-
-void TMainForm::changePaperColour()
-{
-    TDrawWindowWidget* w = activeDrawWindow();
-    const uint32_t old = w->paper().paperColor;
-    const QColor chosen = QColorDialog::getColor(QColor(int(old >> 16 & 0xFF), int(old >> 8 & 0xFF),
-                                                        int(old & 0xFF)),
-                                                 this, tr("Paper Colour"));
-    if (!chosen.isValid())
-        return;
-    const uint32_t colour = uint32_t(chosen.red()) << 16 | uint32_t(chosen.green()) << 8 |
-                            uint32_t(chosen.blue());
-    if (colour != old)
-        w->paper().setPaperColor(colour, true);
-}
-
-void TMainForm::changeResolution()
-{
-    TDrawWindowWidget* w = activeDrawWindow();
-    bool ok = false;
-    const int dpi = QInputDialog::getInt(this, tr("Resolution"), tr("Pixels per inch:"),
-                                         w->paper().dpi > 0 ? w->paper().dpi : 72, 1, 10000, 1, &ok);
-    if (!ok || dpi == w->paper().dpi)
-        return;
-    w->paper().dpi = dpi;
-    w->modified = true;
-}
-
-void TMainForm::fitWindowToPaper()
-{
-    TDrawWindowWidget* w = activeDrawWindow();
-    QWidget* frame = w->parentWidget();
-    const float s = w->paper().zoomScale();
-    const QSize want(int(w->paper().width * s), int(w->paper().height * s));
-    frame->resize(frame->size() - w->size() + want.boundedTo(mdi_->size()));
-    w->centreOn(QPointF(w->paper().width / 2.0, w->paper().height / 2.0));
-}
-
-void TMainForm::showAbout()
-{
-    QMessageBox::about(this, tr("About Quillmere"),
-                       tr("<b>Quillmere</b> %1<br>A raster paint program that records every stroke.")
-                           .arg(QCoreApplication::applicationVersion()));
-}
-
-void TMainForm::showTabletTester()
-{
-    auto* tester = new TTabletTester(this);
-    tester->setAttribute(Qt::WA_DeleteOnClose);
-    tester->show();
+    status_->setText(text);
 }
 
 } // namespace qm::ui

@@ -2,6 +2,7 @@
 // command (each enabled only when it can run), file opening by path, drops and hand-over.
 #pragma once
 
+#include "app/command_rules.h"
 #include "events/event_mngr.h"
 #include "files/command_line.h"
 #include "ui/app_context.h"
@@ -23,6 +24,7 @@ namespace qm::ui {
 
 class TDrawWindowWidget;
 class TToolDocks;
+enum class TReplayEnd;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -52,14 +54,29 @@ public:
     bool closeWithoutAsking = false;
     // How the last recording opened (render and viewer runs report it).
     TReplayOpen lastReplayOpen = TReplayOpen::success;
-    // Called when a viewer run's replay has ended (the shell reports and closes).
-    std::function<void(bool completed)> viewerFinished;
+    // Called when a replay has ended (a viewer run reports and closes).
+    std::function<void(TReplayEnd)> viewerFinished;
 
-    // Re-evaluates which commands can run now.
+    // Re-evaluates which commands can run now (the engine's rules).
     void refreshActions();
+    // The state those rules read.
+    TCommandState commandState() const;
     // The recent files, newest first.
     QStringList recentFiles() const { return recent_; }
     void saveState();
+
+    // ---- for the menus' command files (ui/commands) ----
+    TAppContext& app() { return app_; }
+    // A command's action in a menu; `run` empty for a command whose work is not built yet.
+    // It runs only while its rule allows.
+    QAction* addCommand(QMenu& menu, const char* name, const QString& text,
+                        std::function<void()> run, const QKeySequence& shortcut = {});
+    // Commands whose work comes later: present, never enabled.
+    void addPlaceholders(QMenu& menu, std::initializer_list<const char*> names);
+    // The submenu that lists the recent files.
+    void attachRecentMenu(QMenu* menu) { recentMenu_ = menu; }
+    // A text for the status bar at once.
+    void showStatusNow(const QString& text);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -70,34 +87,16 @@ private:
     struct TCommand {
         QAction* action = nullptr;
         std::function<void()> run;
-        std::function<bool()> enabled; // empty: never (its work is not built yet)
     };
 
     void buildActions();
-    QAction* addCommand(QMenu* menu, const char* name, const QString& text,
-                        std::function<void()> run, std::function<bool()> enabled,
-                        const QKeySequence& shortcut = {});
-    void addPlaceholders(QMenu* menu, std::initializer_list<const char*> names);
+    QMenu* addMenu(const QString& title);
+    bool mayRun(const QString& name) const;
     TDrawWindowWidget* addDrawWindow(std::unique_ptr<TDrawWindowWidget> widget);
-    bool closeDrawWindow(QMdiSubWindow* sub);
     bool askSaveBeforeClose(TDrawWindowWidget* window);
     void addRecent(const QString& path);
     void rebuildRecentMenu();
     void loadRecent();
-
-    // ---- commands ----
-    void fileNew();
-    void fileOpen();
-    void fileOpenEvent();
-    void exportPicture();
-    void saveAutoBmp();
-    void saveEventsAs(bool protect);
-    void stopRecording();
-    void changePaperColour();
-    void changeResolution();
-    void showAbout();
-    void showTabletTester();
-    void fitWindowToPaper();
     void bindWindowActions();
 
     TAppContext& app_;

@@ -1,6 +1,6 @@
 #include "ui/new_paper_dialog.h"
 
-#include "files/paper_file.h"
+#include "paperfile/paper_file.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -5,6 +5,7 @@
 #include <QLocalSocket>
 #include <QSettings>
 #include <QProcess>
+#include <QScreen>
 #include <QTimer>
 
 namespace qm::ui::test {
@@ -20,7 +21,8 @@ TEST(ApplicationShell, SettingsWrittenAtExitAreReadAtTheNextStart)
         shell.context().profile.config.gridW = 40;
         shell.context().profile.config.mouseMBtnFunc = 4;
         shell.context().liveStroke.color = 0x123456;
-        shell.mainWindow().resize(900, 700);
+        // Within the offscreen screen: a stored size is clamped to the screen's.
+        shell.mainWindow().resize(700, 500);
         shell.finish();
     }
     TApplicationShell shell(std::make_unique<TQtSettingsStore>(ini));
@@ -28,10 +30,37 @@ TEST(ApplicationShell, SettingsWrittenAtExitAreReadAtTheNextStart)
     EXPECT_EQ(shell.context().profile.config.gridW, 40);
     EXPECT_EQ(shell.context().profile.config.mouseMBtnFunc, 4);
     EXPECT_EQ(shell.context().liveStroke.color, 0x123456u);
-    EXPECT_EQ(shell.context().profile.windowInt("mainWinW"), 900);
+    EXPECT_EQ(shell.context().profile.windowInt("mainWinW"), 700);
     // Sections are groups of the settings file.
     QSettings file(ini, QSettings::IniFormat);
     EXPECT_EQ(file.value(QStringLiteral("config/gridW")).toInt(), 40);
+}
+
+TEST(ApplicationShell, TheStartUpFactsComeFromTheScreensAndTheProcessor)
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("settings.ini"));
+    {
+        QSettings file(ini, QSettings::IniFormat);
+        file.setValue(QStringLiteral("window/mainWinW"), 100000);
+        file.setValue(QStringLiteral("window/mainWinH"), 100);
+    }
+    TApplicationShell shell(std::make_unique<TQtSettingsStore>(ini));
+    shell.start();
+    const CAppProfile& profile = shell.context().profile;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(profile.facts.screenWidth, screen->size().width());
+    EXPECT_EQ(profile.facts.screenHeight, screen->size().height());
+    EXPECT_EQ(profile.facts.monitorCount, std::max<int>(1, int(QGuiApplication::screens().size())));
+    // A stored size is kept within 200 and the screen.
+    EXPECT_EQ(profile.windowInt("mainWinW"), screen->size().width());
+    EXPECT_EQ(profile.windowInt("mainWinH"), 200);
+#if defined(__x86_64__)
+    EXPECT_GT(profile.facts.processorClock, 1e8) << "measured at start-up";
+#endif
+    // Nothing stored: the smooth zoom follows the clock.
+    EXPECT_EQ(profile.config.useZoomAntialias, profile.facts.processorClock > 1e9);
 }
 
 TEST(SingleInstance, ASecondStartHandsItsFilesToTheFirstAndExits)

@@ -201,4 +201,55 @@ TEST_F(DrawWindow, SavingAPaperAndOpeningItAgainGivesTheSameLayers)
     EXPECT_EQ(main().recentFiles().value(0), path);
 }
 
+TEST_F(DrawWindow, LosingFocusMidStrokeEndsTheStrokeAtItsLastPoint)
+{
+    const uint32_t before = eventCount();
+    press(at(20, 30));
+    for (int x = 30; x <= 100; x += 10)
+        drag(at(float(x), 30));
+    ASSERT_TRUE(window->strokeInProgress);
+    QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(window, &out);
+    EXPECT_FALSE(window->strokeInProgress);
+    EXPECT_EQ(eventCount(), before + 1) << "the stroke is recorded";
+    EXPECT_EQ(layerPixel(100, 30) >> 24, 255u);
+    EXPECT_EQ(layerPixel(112, 30) >> 24, 0u) << "nothing past the last point";
+    // Nothing on the way to the middle of the window (paper point 150, 100).
+    EXPECT_EQ(layerPixel(150, 100) >> 24, 0u);
+    EXPECT_EQ(layerPixel(125, 65) >> 24, 0u);
+    // The release that comes later, somewhere else, adds nothing.
+    release(at(200, 150));
+    EXPECT_EQ(eventCount(), before + 1);
+    EXPECT_EQ(layerPixel(200, 150) >> 24, 0u);
+    // The window takes the next stroke as usual.
+    press(at(20, 150));
+    drag(at(80, 150));
+    release(at(80, 150));
+    EXPECT_EQ(layerPixel(50, 150) >> 24, 255u);
+}
+
+TEST_F(DrawWindow, WithTheTabletIgnoredThePenIsLeftToTheMouse)
+{
+    shell->context().profile.config.ignoreTablet = true;
+    QEvent enter(QEvent::TabletEnterProximity);
+    QApplication::sendEvent(QCoreApplication::instance(), &enter);
+    EXPECT_FALSE(shell->context().tabletInProximity);
+    const uint32_t events = eventCount();
+    QTabletEvent down(QEvent::TabletPress, &pen, at(20, 100), window->mapToGlobal(at(20, 100)), 1.0,
+                      0.0f, 0.0f, 0.0f, 0.0, 0.0f, Qt::NoModifier, Qt::LeftButton, Qt::LeftButton);
+    QApplication::sendEvent(window, &down);
+    EXPECT_FALSE(down.isAccepted()) << "unaccepted, Qt makes a mouse event of it";
+    tablet(QEvent::TabletMove, at(150, 100), 1.0);
+    tablet(QEvent::TabletRelease, at(150, 100), 0.0);
+    EXPECT_FALSE(shell->context().tabletInProximity);
+    EXPECT_EQ(eventCount(), events);
+    EXPECT_EQ(layerPixel(80, 100) >> 24, 0u);
+    // The mouse events Qt makes of the pen draw as the mouse does.
+    press(at(20, 100));
+    drag(at(150, 100));
+    release(at(150, 100));
+    EXPECT_EQ(layerPixel(80, 100) >> 24, 255u);
+    EXPECT_EQ(eventCount(), events + 1);
+}
+
 } // namespace qm::ui::test

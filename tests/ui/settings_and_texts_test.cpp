@@ -2,6 +2,7 @@
 #include "ui/ui_text.h"
 
 #include <QTemporaryDir>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -41,6 +42,15 @@ TEST(UiText, FieldsFillInOrderAndLineBreaksBecomeNewlines)
               QStringLiteral("a\n    path = b"));
     EXPECT_EQ(uiText("%d%% of %s", {QStringLiteral("50")}), QStringLiteral("50% of "))
         << "a missing field is empty, %% is one per cent sign";
+}
+
+TEST(UiText, TheEnglishTextsHoldTheDialogCaptions)
+{
+    QTranslator english;
+    ASSERT_TRUE(english.load(QStringLiteral(":/i18n/quillmere_en.qm")));
+    const QString caption = english.translate("Quillmere", "用紙DPIの変更");
+    EXPECT_FALSE(caption.isEmpty());
+    EXPECT_TRUE(caption.contains(QStringLiteral("Resolution"))) << caption.toStdString();
 }
 
 } // namespace qm::ui::test

@@ -311,5 +311,9 @@
         <source>ﾍﾟﾝ設定を保存|現在のペン設定を保存します</source>
         <translation>Save|Saves the current pen settings</translation>
     </message>
+    <message>
+        <source>用紙DPIの変更</source>
+        <translation>Change Paper Resolution</translation>
+    </message>
 </context>
 </TS>

@@ -1,0 +1,109 @@
+#include "app/command_rules.h"
+
+#include <algorithm>
+#include <array>
+
+namespace qm {
+
+namespace {
+
+using TRule = bool (*)(const TCommandState&);
+
+bool always(const TCommandState&) { return true; }
+bool notReplayOnly(const TCommandState& s) { return !s.replayOnly; }
+bool active(const TCommandState& s) { return s.hasWindow; }
+// The paper may change or be written: nothing plays back and no stroke is half done.
+bool editable(const TCommandState& s)
+{
+    return s.hasWindow && !s.playing && !s.strokeInProgress;
+}
+bool recording(const TCommandState& s) { return s.hasWindow && s.recording && !s.playing; }
+bool replaying(const TCommandState& s) { return s.hasWindow && s.replaying; }
+
+struct TCommandRule {
+    std::string_view action;
+    TRule rule;
+};
+
+// Sorted by name for the look-up.
+constexpr auto kRules = std::to_array<TCommandRule>({
+    {"actAboutBox", always},
+    {"actCloseApp", always},
+    {"actDeleteCurLayer", [](const TCommandState& s) { return editable(s) && s.layerCount > 1; }},
+    {"actEditChgDPI", editable},
+    {"actEditChgPaperColor", editable},
+    {"actEditRedo", [](const TCommandState& s) { return editable(s) && s.canRedo; }},
+    {"actEditUndo", [](const TCommandState& s) { return editable(s) && s.canUndo; }},
+    {"actEditUndoClear", editable},
+    {"actEventPlayPause", [](const TCommandState& s) { return replaying(s) && !s.replayPaused; }},
+    {"actEventPlayResume", [](const TCommandState& s) { return replaying(s) && s.replayPaused; }},
+    {"actEventPlayStop", replaying},
+    {"actEventRecStop", recording},
+    {"actEventWait", always},
+    {"actFileClose", active},
+    {"actFileNew", notReplayOnly},
+    {"actFileOpen", notReplayOnly},
+    {"actFileOpenEvent", notReplayOnly},
+    {"actFileSave", editable},
+    {"actFileSaveAs", editable},
+    {"actFileSaveEvent", recording},
+    {"actFileSaveEventGuard", recording},
+    {"actLangEnglish", always},
+    {"actLangJapanese", always},
+    {"actLayerCreate", editable},
+    {"actLayerSave", editable},
+    {"actSaveAutoBmp", active},
+    {"actShowColorWindow", always},
+    {"actShowCtrlWindow", always},
+    {"actShowGrid", active},
+    {"actShowHsvWindow", always},
+    {"actShowLayerWindow", always},
+    {"actShowNetWindow", always},
+    {"actShowPenWindow", always},
+    {"actShowPreviewWindow", always},
+    {"actShowRgbWindow", always},
+    {"actShowToolBox", always},
+    {"actTabletTester", always},
+    {"actViewAntiAlias", always},
+    {"actViewZoomCancel", active},
+    {"actViewZoomIn", [](const TCommandState& s) { return s.hasWindow && s.canZoomIn; }},
+    {"actViewZoomOut", [](const TCommandState& s) { return s.hasWindow && s.canZoomOut; }},
+    {"actWebHomePage", always},
+    {"actWebRegEvent", always},
+    {"actWindowCascade", active},
+    {"actWindowInitAllPos", always},
+    {"actWindowNext", active},
+    {"actWindowPrevious", active},
+    {"actWindowSizeFit", active},
+    {"actWindowTile", active},
+});
+
+constexpr bool sortedByName()
+{
+    for (size_t i = 1; i < kRules.size(); ++i)
+        if (!(kRules[i - 1].action < kRules[i].action))
+            return false;
+    return true;
+}
+static_assert(sortedByName(), "the rule table must stay sorted by action name");
+
+} // namespace
+
+bool commandEnabled(std::string_view action, const TCommandState& state)
+{
+    const auto it = std::lower_bound(kRules.begin(), kRules.end(), action,
+                                     [](const TCommandRule& r, std::string_view name) {
+                                         return r.action < name;
+                                     });
+    return it != kRules.end() && it->action == action && it->rule(state);
+}
+
+std::vector<std::string_view> ruledCommands()
+{
+    std::vector<std::string_view> names;
+    for (const TCommandRule& r : kRules)
+        names.push_back(r.action);
+    return names;
+}
+
+} // namespace qm

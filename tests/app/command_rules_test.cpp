@@ -1,0 +1,154 @@
+#include "app/command_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
+namespace qm {
+
+namespace {
+
+// A window that allows everything: nothing plays, nothing half done, undo and zoom possible.
+TCommandState idleWindow()
+{
+    TCommandState s;
+    s.hasWindow = true;
+    s.recording = true;
+    s.canUndo = s.canRedo = true;
+    s.canZoomIn = s.canZoomOut = true;
+    s.layerCount = 2;
+    return s;
+}
+
+void expectAll(std::initializer_list<const char*> names, const TCommandState& state, bool enabled)
+{
+    for (const char* name : names)
+        EXPECT_EQ(commandEnabled(name, state), enabled) << name;
+}
+
+constexpr std::initializer_list<const char*> kEditing = {
+    "actFileSave", "actFileSaveAs", "actLayerSave", "actEditUndo", "actEditRedo",
+    "actEditUndoClear", "actEditChgDPI", "actEditChgPaperColor", "actLayerCreate",
+    "actDeleteCurLayer"};
+constexpr std::initializer_list<const char*> kAlways = {
+    "actCloseApp", "actEventWait", "actViewAntiAlias", "actShowToolBox", "actShowLayerWindow",
+    "actShowNetWindow", "actWindowInitAllPos", "actTabletTester", "actWebHomePage",
+    "actLangEnglish", "actLangJapanese", "actAboutBox"};
+
+} // namespace
+
+TEST(CommandRules, UnknownNamesAndCommandsNotBuiltYetAreNeverEnabled)
+{
+    TCommandState everything = idleWindow();
+    everything.replaying = true;
+    for (const char* name : {"", "actfilesave", "actFileSave ", "actFilterBlur", "actSelectAll",
+                             "actEditCut", "actPrintOut", "actScanner", "actFileReopen",
+                             "actOpenHtmlHelp", "actShowPalWindow", "actLayerDuplicate"})
+        EXPECT_FALSE(commandEnabled(name, everything)) << "'" << name << "'";
+}
+
+TEST(CommandRules, WithoutADrawingWindowOnlyTheProgramsOwnCommandsRun)
+{
+    const TCommandState none;
+    expectAll(kAlways, none, true);
+    expectAll({"actFileNew", "actFileOpen", "actFileOpenEvent"}, none, true);
+    expectAll(kEditing, none, false);
+    expectAll({"actFileClose", "actSaveAutoBmp", "actViewZoomIn", "actViewZoomOut",
+               "actViewZoomCancel", "actShowGrid", "actWindowSizeFit", "actWindowCascade",
+               "actWindowTile", "actWindowNext", "actWindowPrevious", "actFileSaveEvent",
+               "actEventPlayStop", "actEventPlayPause"},
+              none, false);
+    // The rest of the window's state means nothing without a window.
+    TCommandState stale = none;
+    stale.canZoomIn = stale.recording = stale.replaying = true;
+    expectAll({"actViewZoomIn", "actFileSaveEvent", "actEventPlayStop"}, stale, false);
+}
+
+TEST(CommandRules, ARenderOrViewerRunOpensNothingElse)
+{
+    TCommandState s = idleWindow();
+    s.replayOnly = true;
+    expectAll({"actFileNew", "actFileOpen", "actFileOpenEvent"}, s, false);
+    expectAll({"actFileClose", "actViewZoomIn", "actEventWait"}, s, true);
+}
+
+TEST(CommandRules, PaperEditsWaitForTheReplayAndTheStroke)
+{
+    TCommandState s = idleWindow();
+    expectAll(kEditing, s, true);
+    s.playing = true;
+    expectAll(kEditing, s, false);
+    // Looking still works while a recording plays.
+    expectAll({"actFileClose", "actSaveAutoBmp", "actViewZoomIn", "actViewZoomCancel", "actShowGrid",
+               "actWindowSizeFit"},
+              s, true);
+    s = idleWindow();
+    s.strokeInProgress = true;
+    expectAll(kEditing, s, false);
+    expectAll({"actSaveAutoBmp", "actViewZoomOut"}, s, true);
+}
+
+TEST(CommandRules, UndoRedoAndZoomEachFollowTheirOwnPossibility)
+{
+    TCommandState s = idleWindow();
+    s.canRedo = false;
+    s.canZoomOut = false;
+    EXPECT_TRUE(commandEnabled("actEditUndo", s));
+    EXPECT_FALSE(commandEnabled("actEditRedo", s));
+    EXPECT_TRUE(commandEnabled("actViewZoomIn", s));
+    EXPECT_FALSE(commandEnabled("actViewZoomOut", s));
+    s = idleWindow();
+    s.canUndo = false;
+    s.canZoomIn = false;
+    EXPECT_FALSE(commandEnabled("actEditUndo", s));
+    EXPECT_TRUE(commandEnabled("actEditRedo", s));
+    EXPECT_FALSE(commandEnabled("actViewZoomIn", s));
+    EXPECT_TRUE(commandEnabled("actViewZoomOut", s));
+    // Clearing the history needs no history.
+    s.canUndo = s.canRedo = false;
+    EXPECT_TRUE(commandEnabled("actEditUndoClear", s));
+}
+
+TEST(CommandRules, TheLastLayerCannotBeDeleted)
+{
+    TCommandState s = idleWindow();
+    s.layerCount = 1;
+    EXPECT_FALSE(commandEnabled("actDeleteCurLayer", s));
+    EXPECT_TRUE(commandEnabled("actLayerCreate", s));
+    s.layerCount = 2;
+    EXPECT_TRUE(commandEnabled("actDeleteCurLayer", s));
+}
+
+TEST(CommandRules, RecordingCommandsNeedARecordingThatIsNotPlayingBack)
+{
+    const auto recordingCommands = {"actFileSaveEvent", "actFileSaveEventGuard", "actEventRecStop"};
+    TCommandState s = idleWindow();
+    expectAll(recordingCommands, s, true);
+    s.playing = true;
+    expectAll(recordingCommands, s, false);
+    s = idleWindow();
+    s.recording = false;
+    expectAll(recordingCommands, s, false);
+    // A paper that records nothing still saves as a paper.
+    EXPECT_TRUE(commandEnabled("actFileSave", s));
+    // A stroke in progress does not stop saving the recording (the stroke is not in it yet).
+    s = idleWindow();
+    s.strokeInProgress = true;
+    expectAll(recordingCommands, s, true);
+}
+
+TEST(CommandRules, PauseAndResumeTakeTurnsWhileAReplayIsOpen)
+{
+    TCommandState s = idleWindow();
+    expectAll({"actEventPlayPause", "actEventPlayResume", "actEventPlayStop"}, s, false);
+    s.replaying = true;
+    EXPECT_TRUE(commandEnabled("actEventPlayPause", s));
+    EXPECT_FALSE(commandEnabled("actEventPlayResume", s));
+    EXPECT_TRUE(commandEnabled("actEventPlayStop", s));
+    s.replayPaused = true;
+    EXPECT_FALSE(commandEnabled("actEventPlayPause", s));
+    EXPECT_TRUE(commandEnabled("actEventPlayResume", s));
+    EXPECT_TRUE(commandEnabled("actEventPlayStop", s));
+}
+
+} // namespace qm

@@ -1,0 +1,40 @@
+#include "ui/tools/tool.h"
+
+#include "ui/draw_window.h"
+
+namespace qm::ui {
+
+void TTool::hover(const TInput& input) { window_.showPosition(input); }
+
+void TTool::handle(TModeSlot slot, const TInput& input)
+{
+    switch (slot) {
+    case TModeSlot::leftDown: press(input); break;
+    case TModeSlot::leftMove: move(input); break;
+    case TModeSlot::leftUp: release(input); break;
+    case TModeSlot::leftDoubleClick: doubleClick(input); break;
+    case TModeSlot::rightDown: rightPress(input); break;
+    case TModeSlot::rightMove: rightMove(input); break;
+    case TModeSlot::rightUp: rightRelease(input); break;
+    case TModeSlot::rightDoubleClick: rightDoubleClick(input); break;
+    case TModeSlot::hover: hover(input); break;
+    case TModeSlot::keyDown: key(input); break;
+    case TModeSlot::leave: leave(); break;
+    case TModeSlot::paintOverlay:
+    case TModeSlot::extraAction: break; // no mode built so far has them
+    }
+}
+
+TToolTable makeTools(TDrawWindowWidget& window)
+{
+    TToolTable tools;
+    tools[0] = makePenTool(window);
+    tools[1] = makeZoomTool(window);
+    tools[2] = makePickerTool(window);
+    tools[3] = makeViewTool(window);
+    for (size_t mode = 4; mode < tools.size(); ++mode)
+        tools[mode] = makePlaceholderTool(window);
+    return tools;
+}
+
+} // namespace qm::ui

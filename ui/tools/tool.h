@@ -1,0 +1,66 @@
+// A tool mode's handlers in a drawing window: one object per mode and window, called for the
+// slots the router picks (press, move, release, hover, key, leave). The rules of which slot
+// runs live in the engine's router; the tools turn the calls into work on the window.
+#pragma once
+
+#include "paint/mode_mngr.h"
+
+#include <QPointF>
+#include <Qt>
+
+#include <array>
+#include <memory>
+
+namespace qm::ui {
+
+class TDrawWindowWidget;
+
+// One input event as the tools see it: mouse or tablet alike.
+struct TInput {
+    QPointF pos;            // client coordinates, sub-pixel for a tablet
+    float pressure = 1.0f;  // 1.0 for the mouse
+    Qt::KeyboardModifiers modifiers;
+    bool fromTablet = false;
+    int key = 0;            // for a key press
+};
+
+class TTool {
+public:
+    explicit TTool(TDrawWindowWidget& window) : window_(window) {}
+    virtual ~TTool() = default;
+    TTool(const TTool&) = delete;
+    TTool& operator=(const TTool&) = delete;
+
+    virtual void press(const TInput&) {}        // left down (the middle button's drag too)
+    virtual void move(const TInput&) {}         // moved with the left or middle button held
+    virtual void release(const TInput&) {}      // left or middle up
+    virtual void doubleClick(const TInput&) {}
+    virtual void rightPress(const TInput&) {}
+    virtual void rightMove(const TInput&) {}
+    virtual void rightRelease(const TInput&) {}
+    virtual void rightDoubleClick(const TInput&) {}
+    virtual void hover(const TInput&);          // moved with no button: shows the position
+    virtual void key(const TInput&) {}
+    virtual void leave() {}
+
+    // Runs the handler of a slot.
+    void handle(TModeSlot slot, const TInput& input);
+
+protected:
+    TDrawWindowWidget& window_;
+};
+
+using TToolTable = std::array<std::unique_ptr<TTool>, kModeCount>;
+
+// The tools of one window, by mode number.
+TToolTable makeTools(TDrawWindowWidget& window);
+
+// One per mode, each in a file of its own.
+std::unique_ptr<TTool> makePenTool(TDrawWindowWidget& window);
+std::unique_ptr<TTool> makeZoomTool(TDrawWindowWidget& window);
+std::unique_ptr<TTool> makePickerTool(TDrawWindowWidget& window);
+std::unique_ptr<TTool> makeViewTool(TDrawWindowWidget& window);
+// Modes whose operations are not built yet: they show the position and do nothing else.
+std::unique_ptr<TTool> makePlaceholderTool(TDrawWindowWidget& window);
+
+} // namespace qm::ui
