@@ -2,6 +2,7 @@
 
 #include "core/dib_header.h"
 #include "files/app_profile.h"
+#include "select/mask_mngr.h"
 #include "files/jpeg_codec.h"
 #include "paperfile/paper_file.h"
 #include "files/picture.h"
@@ -10,9 +11,45 @@
 #include "files/psd_reader.h"
 #include "files/psd_writer.h"
 
+#include <cstdio>
 #include <filesystem>
 
 namespace qm {
+
+namespace {
+
+std::string psdImportMessage(const char* word, int error)
+{
+    char text[160];
+    std::snprintf(text, sizeof text, kPsdImportFailed, word, error);
+    return text;
+}
+
+// The file's extra (alpha) channels become the paper's masks, in their order and places.
+bool masksFromChannels(const TPsdDocument& psd, TPaper& paper)
+{
+    for (const TPsdChannel& channel : psd.extraChannels) {
+        const int32_t at = paper.masks->InsertEmpty(paper.masks->Count());
+        CMaskData* mask = paper.masks->Mask(at);
+        if (!mask)
+            return false;
+        mask->name = channel.name;
+        if (channel.pixels.width() <= 0 || channel.pixels.height() <= 0)
+            continue;
+        if (!mask->createMask(channel.pixels.width(), channel.pixels.height(),
+                              paper.window.messages()) ||
+            !mask->coverage->CopyFrom(channel.pixels, {0, 0}, channel.pixels.bounds()))
+            return false;
+        mask->coverage->Optimize();
+        // A mask's own position is the paper position plus its offset.
+        mask->offsetX = -channel.left;
+        mask->offsetY = -channel.top;
+        mask->updateThumbnail(paper.width, paper.height);
+    }
+    return true;
+}
+
+} // namespace
 
 TDocument::TDocument(TDrawWindow& window, TStroke& liveStroke, const TConfigSettings& config,
                      const CPatMngrBase* tones)
@@ -60,15 +97,24 @@ bool TDocument::loadFile(const std::string& path, TFileKind kind, std::string& w
     }
     case TFileKind::psd: {
         TPsdDocument psd;
-        if (readPsdFile(path, psd) != 0 || psd.width <= 0 || psd.height <= 0 ||
-            psd.width > kMaxPaperSide || psd.height > kMaxPaperSide) {
-            why = "not a readable PSD picture";
+        const int error = readPsdFile(path, psd);
+        if (error != 0) {
+            why = psdImportMessage(kLayerWord, error);
+            return false;
+        }
+        if (psd.width <= 0 || psd.height <= 0 || psd.width > kMaxPaperSide ||
+            psd.height > kMaxPaperSide) {
+            why = psdImportMessage(kLayerWord, int(PsdError::BadSize));
             return false;
         }
         paper.setPaperSize(flow_, psd.width, psd.height);
         paper.dpi = psd.resolution;
         if (!layersFromDocument(psd, *paper.layers) || paper.layerCount() == 0) {
-            why = "its layers cannot be made";
+            why = psdImportMessage(kLayerWord, int(PsdError::OutOfMemory));
+            return false;
+        }
+        if (!masksFromChannels(psd, paper)) {
+            why = psdImportMessage(kMaskWord, int(PsdError::OutOfMemory));
             return false;
         }
         paper.initialised = 1;
@@ -157,31 +203,25 @@ std::string TDocument::missingOperation() const
                : std::string();
 }
 
-TMTC flattened(const TPaper& paper)
+TExportSettings exportSettingsOf(const CAppProfile& profile)
 {
-    TMTC picture(paper.width, paper.height);
-    for (int32_t y = 0; y < paper.height; ++y) {
-        const uint32_t* from = paper.displayImage.row(y);
-        uint32_t* to = picture.row(y);
-        for (int32_t x = 0; x < paper.width; ++x)
-            to[x] = from[x] | 0xFF000000u;
-    }
-    return picture;
+    return {profile.jpegOptions(), profile.fileIO.psdSaveVer, profile.fileIO.psdSaveFlags};
 }
 
-bool exportPaper(TPaper& paper, const std::string& ext, const std::string& out)
+bool exportPaper(TPaper& paper, const std::string& ext, const std::string& out,
+                 const TExportSettings& settings)
 {
     if (ext == "png")
-        return savePng(flattened(paper), out, paper.dpi);
+        return savePng(paper.picture(), out, paper.dpi);
     if (ext == "bmp")
-        return saveBmp24(flattened(paper), out, paper.dpi);
+        return saveBmp24(paper.picture(), out, paper.dpi);
     if (ext == "jpg")
-        return saveJpeg(flattened(paper), out, TJpegOptions{}, paper.dpi);
+        return saveJpeg(paper.picture(), out, settings.jpeg, paper.dpi);
     if (ext == "psd") {
-        const TMTC merged = flattened(paper);
+        const TMTC merged = paper.picture();
         TPsdDocument psd = documentFromLayers(*paper.layers, paper.width, paper.height, &merged);
         psd.resolution = paper.dpi > 0 ? paper.dpi : 72;
-        return writePsd(psd, out, 1, 0);
+        return writePsd(psd, out, settings.psdVersion, settings.psdFlags);
     }
     if (ext == "qmp")
         return savePaperFile(out, paper, paperFileOption::all) == PaperFileError::None;

@@ -6,6 +6,7 @@
 #include "events/event_mngr.h"
 #include "events/legacy_replay.h"
 #include "files/command_line.h"
+#include "files/jpeg_codec.h"
 #include "paper/paper.h"
 
 #include <memory>
@@ -14,6 +15,7 @@
 namespace qm {
 
 struct TConfigSettings;
+class CAppProfile;
 
 class TDocument {
 public:
@@ -54,11 +56,20 @@ private:
     bool replaying_ = false;
 };
 
-// The composite picture, opaque.
-TMTC flattened(const TPaper& paper);
+// A PSD import error, with "ﾚｲﾔ" or "ﾏｽｸ" and the reader's code.
+inline constexpr const char* kPsdImportFailed = "%s読み込み中にｴﾗｰが検出されました! (err=%d)";
+
+// How pictures are written: the JPEG options and the PSD version and flags of the settings.
+struct TExportSettings {
+    TJpegOptions jpeg;
+    int psdVersion = 6;
+    int psdFlags = 0;
+};
+TExportSettings exportSettingsOf(const CAppProfile& profile);
 
 // Writes the paper as a picture by extension: "png", "bmp", "jpg", "psd" (layered) or "qmp".
-bool exportPaper(TPaper& paper, const std::string& extension, const std::string& path);
+bool exportPaper(TPaper& paper, const std::string& extension, const std::string& path,
+                 const TExportSettings& settings);
 
 // The automatic picture save's next file: "<folder>/<y>-<m>-<d>-<n>.bmp" with the smallest n
 // from 0 upwards that does not exist yet.

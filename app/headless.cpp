@@ -159,7 +159,7 @@ int runRender(const TCommandLine& line)
     if (line.viewer)
         return run.report(TRenderStatus::viewerDone);
 
-    bool written = saveBmp24(flattened(doc.paper()), run.base + ".bmp", doc.paper().dpi);
+    bool written = saveBmp24(doc.paper().picture(), run.base + ".bmp", doc.paper().dpi);
     if (written) {
         if (kind == TFileKind::legacyEvents) {
             std::vector<uint8_t> bytes;
@@ -192,7 +192,7 @@ bool loadAny(TDocument& doc, const std::string& path, std::string& why)
 
 } // namespace
 
-int runExport(const TCommandLine& line)
+int runExport(const TCommandLine& line, const TExportSettings& settings)
 {
     const std::string& ext = line.exportExtension;
     if (ext != "png" && ext != "bmp" && ext != "jpg" && ext != "psd" && ext != "qmp") {
@@ -218,7 +218,7 @@ int runExport(const TCommandLine& line)
             why = "file not found";
         } else if (fs::equivalent(in, fs::path(out), error)) {
             why = "the output would replace the input";
-        } else if (loadAny(doc, file, why) && !exportPaper(doc.paper(), ext, out)) {
+        } else if (loadAny(doc, file, why) && !exportPaper(doc.paper(), ext, out, settings)) {
             why = "cannot write " + out;
         }
         if (why.empty()) {

@@ -23,8 +23,10 @@ enum class TRenderStatus : int32_t {
 int reportRenderStatus(const TCommandLine& line, const std::string& base, TRenderStatus status,
                        bool& markerWritten);
 
-// Each returns the process exit code.
+struct TExportSettings;
+
+// Each returns the process exit code. Export writes pictures as the user's settings say.
 int runRender(const TCommandLine& line);
-int runExport(const TCommandLine& line);
+int runExport(const TCommandLine& line, const TExportSettings& settings);
 
 } // namespace qm

@@ -1,5 +1,6 @@
 // Entry point of the quillmere executable. Render and export run without any window system,
 // as does the viewer when there is no display; everything else opens the window.
+#include "app/document.h"
 #include "app/headless.h"
 #include "files/command_line.h"
 #include "ui/application.h"
@@ -65,7 +66,7 @@ int main(int argc, char** argv)
         for (const std::string& arg : line.unknownSwitches)
             std::fprintf(stderr, "unknown command line switch!\n    arg = %s\n", arg.c_str());
     if (line.exportMode)
-        return qm::runExport(line);
+        return qm::runExport(line, qm::ui::storedExportSettings());
     if (headless)
         return qm::runRender(line);
     return qm::ui::runApplication(argc, argv, line);

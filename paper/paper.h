@@ -79,6 +79,10 @@ public:
     TPaper(const TPaper&) = delete;
     TPaper& operator=(const TPaper&) = delete;
 
+    // The picture as it is saved and exported: every visible layer over the paper colour,
+    // opaque, without the grid the display draws as a viewing aid.
+    TMTC picture();
+
     // ---- life and set-up ----
     // A new paper: title, size, the first layer cleared, the new-paper event.
     bool initPaper(const std::string& title, TFlowImage& flow, int32_t width, int32_t height,

@@ -115,6 +115,25 @@ void TPaper::drawGrid(TBox box)
     }
 }
 
+TMTC TPaper::picture()
+{
+    TMTC picture(width, height);
+    if (gridShown) {
+        refreshDisplayBox(*layers, picture, picture.bounds(), paperColor,
+                          isCurrentEngine() ? TLayerEngine::LayerAlpha : TLayerEngine::Legacy, {},
+                          clock());
+    } else {
+        for (int32_t y = 0; y < height; ++y)
+            std::copy_n(displayImage.row(y), width, picture.row(y));
+    }
+    for (int32_t y = 0; y < height; ++y) {
+        uint32_t* row = picture.row(y);
+        for (int32_t x = 0; x < width; ++x)
+            row[x] |= 0xFF000000u;
+    }
+    return picture;
+}
+
 std::string TPaper::buildTitle() const
 {
     const int percent = int(std::lround(zoomScale() * 100.0f));

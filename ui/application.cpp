@@ -127,6 +127,16 @@ int finishViewerRun(TMainForm& main, const TCommandLine& line, const std::string
     return code;
 }
 
+TExportSettings storedExportSettings()
+{
+    const QString settingsFile = qEnvironmentVariable("QUILLMERE_SETTINGS_FILE");
+    const TQtSettingsStore store = settingsFile.isEmpty() ? TQtSettingsStore()
+                                                          : TQtSettingsStore(settingsFile);
+    CAppProfile profile;
+    profile.load(store, gatherStartupFacts(false));
+    return exportSettingsOf(profile);
+}
+
 int runApplication(int argc, char** argv, const TCommandLine& line)
 {
     // Every tablet sample counts: Qt would merge them.

@@ -6,6 +6,7 @@
 #include "files/command_line.h"
 #include "ui/app_context.h"
 #include "ui/qt_settings_store.h"
+#include "app/document.h"
 
 #include <QObject>
 
@@ -57,5 +58,7 @@ int finishViewerRun(TMainForm& main, const TCommandLine& line, const std::string
 // Runs the program with its window; the process exit code. The QApplication must not exist
 // yet: tablet event compression is turned off before it is made.
 int runApplication(int argc, char** argv, const TCommandLine& line);
+// The picture-writing settings of the stored settings, for export without a window.
+TExportSettings storedExportSettings();
 
 } // namespace qm::ui

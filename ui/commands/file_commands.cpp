@@ -64,7 +64,8 @@ void exportPicture(TMainForm& main)
         path += QLatin1Char('.') + ext;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool saved = exportPaper(w->paper(), ext.toStdString(), path.toStdString());
+    const bool saved = exportPaper(w->paper(), ext.toStdString(), path.toStdString(),
+                                   exportSettingsOf(main.app().profile));
     QApplication::restoreOverrideCursor();
     if (!saved)
         showWarning(uiText(kSaveItemFailed, {TMainForm::tr("Picture"), path, QStringLiteral("0")}));
@@ -78,7 +79,7 @@ void saveAutoBmp(TMainForm& main)
     if (folder.empty())
         folder = QDir::homePath().toStdString();
     const std::string path = nextAutoSavePath(folder, today.year(), today.month(), today.day());
-    if (!exportPaper(w->paper(), "bmp", path))
+    if (!exportPaper(w->paper(), "bmp", path, exportSettingsOf(main.app().profile)))
         showWarning(uiText(kSaveItemFailed, {TMainForm::tr("Picture"), QString::fromStdString(path),
                                              QStringLiteral("0")}));
     else
