@@ -177,13 +177,27 @@ TReplayStep TDocument::replayStep()
     if (!replaying_)
         return TReplayStep::end;
     const TReplayStep step = legacy_ ? legacy_->step() : events().replayStep(flow_);
-    if (step == TReplayStep::end || step == TReplayStep::error) {
-        replaying_ = false;
-        // Thumbnails wait while a recording plays; the layer window needs them now.
-        for (int32_t i = 0; i < paper_->layerCount(); ++i)
-            paper_->layer(i)->UpdateThumbnail();
-    }
+    if (step == TReplayStep::end || step == TReplayStep::error)
+        replayEnded();
     return step;
+}
+
+void TDocument::replayEnded()
+{
+    replaying_ = false;
+    // Thumbnails wait while a recording plays; the layer window needs them now.
+    for (int32_t i = 0; i < paper_->layerCount(); ++i)
+        paper_->layer(i)->UpdateThumbnail();
+}
+
+bool TDocument::finishReplay()
+{
+    if (replaying_)
+        replayEnded();
+    if (legacy_ || !paper_->eventMngr)
+        return false;
+    events().finishOpenStroke(flow_);
+    return events().switchToAppend();
 }
 
 int32_t TDocument::replayProgress() const

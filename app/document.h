@@ -40,6 +40,10 @@ public:
     bool legacyRecording() const { return legacy_ != nullptr; }
     // One step of the replay (a packet, or one stroke point in wait mode).
     TReplayStep replayStep();
+    // Ends the replay however far it got: an open stroke is drawn to its end and recording
+    // goes on from there. False when it cannot (a protected or old recording: the paper stays
+    // as replayed and records nothing).
+    bool finishReplay();
     int32_t replayProgress() const;
     // What stopped a replay that needed an operation this program lacks (empty otherwise).
     std::string missingOperation() const;
@@ -47,6 +51,7 @@ public:
 
     // Papers that did not come from a recording or a new paper record nothing new.
     void noRecording();
+    void replayEnded();
 
 private:
     std::unique_ptr<TPaper> paper_;

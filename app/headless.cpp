@@ -166,7 +166,7 @@ int runRender(const TCommandLine& line)
             written = doc.legacy() && doc.legacy()->packets().encodeForSave(false, 0, bytes) &&
                       saveFileReplacing(run.base + ".vke", bytes);
         } else {
-            written = doc.events().switchToAppend() && doc.events().writeBack(run.base);
+            written = doc.finishReplay() && doc.events().writeBack(run.base);
         }
     }
     return run.report(written ? TRenderStatus::written : TRenderStatus::writeFailed);

@@ -68,7 +68,7 @@ public:
     // Starts playing an opened recording on the timer.
     void startReplay();
     // A replay is open and has not ended (played out, stopped or failed).
-    bool replayOpen() { return document_->replaying() && playback != TPlayback::none; }
+    bool replayOpen() { return document_->replaying(); }
     bool replayRunning() const { return replayTimer_.isActive() || replayPaused_; }
     bool replayPaused() const { return replayPaused_; }
     void pauseReplay(bool on);

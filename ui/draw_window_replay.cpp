@@ -101,12 +101,7 @@ void TDrawWindowWidget::finishReplay(TReplayEnd end)
     const bool completed = end == TReplayEnd::completed;
     replayTimer_.stop();
     replayPaused_ = false;
-    const bool legacy = document_->legacyRecording();
-    bool appending = false;
-    if (!legacy && paper().eventMngr) {
-        document_->events().finishOpenStroke(document_->flow());
-        appending = document_->events().switchToAppend();
-    }
+    const bool appending = document_->finishReplay();
     playback = TPlayback::none;
     const TReplayTitle kind = completed ? (appending ? TReplayTitle::finishedAppending
                                                      : TReplayTitle::finishedLocked)
