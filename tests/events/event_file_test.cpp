@@ -3,6 +3,8 @@
 #include "core/byte_io.h"
 #include "files/picture.h"
 
+#include "file_size_limit.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -351,5 +353,16 @@ TEST(EventFile, FileErrors)
               EventFileError::NothingToWrite);
     ASSERT_EQ(readEventFile(path, data), EventFileError::None);
     EXPECT_EQ(data.stream.size(), 300u);
+    // And one cut short while writing, over the same file.
+    const auto size = std::filesystem::file_size(path);
+    {
+        test::FileSizeLimit limit(size + 64);
+        ASSERT_TRUE(limit.active());
+        EXPECT_NE(saveEventFile(path, sampleData(200000), nullptr, kThumbnailNone, false),
+                  EventFileError::None);
+    }
+    ASSERT_EQ(readEventFile(path, data), EventFileError::None);
+    EXPECT_EQ(data.stream.size(), 300u);
+    EXPECT_EQ(std::filesystem::file_size(path), size);
     std::filesystem::remove(path);
 }

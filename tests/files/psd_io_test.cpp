@@ -5,6 +5,8 @@
 #include "files/psd_reader.h"
 #include "files/psd_writer.h"
 
+#include "file_size_limit.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -417,6 +419,16 @@ TEST(PsdFile, SaveReadsBackAndAFailedSaveKeepsTheOldFile)
     EXPECT_FALSE(writePsd(bad, path, 6, 0));
     ASSERT_EQ(0, readPsdFile(path, back));
     expectSameDocument(doc, back);
+    // A write cut short over the same file: uncompressed channels make it larger than the limit.
+    const auto size = std::filesystem::file_size(path);
+    {
+        test::FileSizeLimit limit(size + 16);
+        ASSERT_TRUE(limit.active());
+        EXPECT_FALSE(writePsd(doc, path, 6, kPsdFlagRaw));
+    }
+    ASSERT_EQ(0, readPsdFile(path, back));
+    expectSameDocument(doc, back);
+    EXPECT_EQ(std::filesystem::file_size(path), size);
     std::filesystem::remove(path);
     EXPECT_EQ(int(PsdError::CannotOpen), readPsdFile(path, back));
 }
