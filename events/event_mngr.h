@@ -71,8 +71,6 @@ public:
     const CPatMngrBase* replayTones() const override { return &replayTones_.tones(); }
     void recordNewPaper(int32_t width, int32_t height, int32_t extra) override;
     void takeStartState() override;
-    // The same, deferred until the next recorded action.
-    void takeStartStateLater() { startStatePending_ = true; }
     void recordStrokeBegin(float x, float y, float pressure) override;
     void recordStrokePoint(float x, float y, float pressure) override;
     void recordStrokeEnd() override;

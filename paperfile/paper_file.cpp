@@ -541,13 +541,12 @@ PaperFileError loadPaperBytes(std::span<const uint8_t> bytes, TPaper& paper, TFl
         paper.initialised = 1;
         // Without its recording the picture cannot be replayed from the start: a recording made
         // from here would not describe it, so none is written out with it.
+        // (A loaded recording goes on with its start state written at the next edit, so that
+        // an untouched paper saves as it loaded.)
         if (!eventsLoaded) {
             if (auto* events = dynamic_cast<CEventMngr*>(paper.eventMngr.get()))
                 events->stopRecording();
             paper.eventOutputOff = 1;
-        } else {
-            // Written with the next edit, so that an untouched paper saves as it loaded.
-            static_cast<CEventMngr&>(*paper.eventMngr).takeStartStateLater();
         }
         paper.refreshAll(flow, paper.currentLayerIndex(), false);
         return PaperFileError::None;
