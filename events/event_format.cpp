@@ -11,8 +11,9 @@ constexpr int64_t kUnknown = -1;
 int64_t headPlusField(const PayloadReader& read, uint32_t head, uint32_t at, uint32_t width,
                       int64_t unit = 1)
 {
-    uint8_t b[4] = {0, 0, 0, 0};
-    if (!read(at, b, width))
+    // The whole head must be there, not only its length field.
+    uint8_t b[4] = {0, 0, 0, 0}, last = 0;
+    if (!read(at, b, width) || !read(head - 1, &last, 1))
         return kUnknown;
     uint64_t field = 0;
     for (uint32_t i = 0; i < width; ++i)

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <utility>
 #include <vector>
 
 using namespace qm;
@@ -158,31 +161,55 @@ TEST(PixelMath, Blend32HalfMatchesBlend8PerByte)
     }
 }
 
-TEST(PixelMath, PaintNormalRowEqualsReferenceAtEveryLength)
+namespace {
+
+// PaintNormal written out from its rule, one pixel at a time: alpha 0 keeps the pixel, 255
+// takes the colour bytes, anything else moves each colour byte d towards c by
+// (c·a·32897 + d·(8388735 − a·32897)) >> 23. The alpha byte of the pixel always stays.
+uint32_t paintNormalByHand(uint32_t d, uint32_t c, uint32_t a)
 {
-    std::vector<uint32_t> src(200), base(200);
+    if (a == 0) return d;
+    if (a == 255) return (d & 0xFF000000u) | (c & 0x00FFFFFFu);
+    uint32_t out = d & 0xFF000000u;
+    for (int shift : {0, 8, 16}) {
+        const uint64_t cb = (c >> shift) & 0xFF, db = (d >> shift) & 0xFF;
+        out |= uint32_t((cb * a * 32897 + db * (8388735 - uint64_t(a) * 32897)) >> 23) << shift;
+    }
+    return out;
+}
+
+} // namespace
+
+// Each compiled variant and the dispatcher against the rule above, at every length from one
+// pixel to a few vectors past 128, with sentinel pixels on both sides that must survive.
+TEST(PixelMath, PaintNormalRowVariantsMatchTheRuleAtEveryLengthAndStayInside)
+{
+    constexpr size_t kGuard = 16;
+    constexpr uint32_t kSentinel = 0xDEADBEEFu;
+    std::vector<uint32_t> src(130), base(130);
     uint32_t seed = 12345;
     auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
     for (auto& v : src)
         v = next();
     for (auto& v : base)
         v = next();
-    for (uint32_t alpha : {0u, 1u, 100u, 254u, 255u})
-        for (int32_t n = 1; n <= 130; ++n) {
-            std::vector<uint32_t> slow(base);
-            paintNormalRowReference(slow.data(), src.data(), n, alpha);
-            std::vector<uint32_t> portable(base), dispatched(base);
-            paintNormalRowPortable(portable.data(), src.data(), n, alpha);
-            paintNormalRow(dispatched.data(), src.data(), n, alpha);
-            ASSERT_EQ(portable, slow) << "alpha " << alpha << " length " << n;
-            ASSERT_EQ(dispatched, slow) << "alpha " << alpha << " length " << n;
-            if (cpuHasAvx2()) {
-                std::vector<uint32_t> avx2(base);
-                paintNormalRowAvx2(avx2.data(), src.data(), n, alpha);
-                ASSERT_EQ(avx2, slow) << "alpha " << alpha << " length " << n;
+    using RowFn = void (*)(uint32_t*, const uint32_t*, int32_t, uint32_t);
+    std::vector<std::pair<const char*, RowFn>> variants = {{"portable", &paintNormalRowPortable},
+                                                           {"dispatched", &paintNormalRow}};
+    if (cpuHasAvx2()) variants.push_back({"avx2", &paintNormalRowAvx2});
+    for (uint32_t alpha : {0u, 1u, 100u, 128u, 254u, 255u})
+        for (int32_t n = 1; n <= 130; ++n)
+            for (const auto& [name, fn] : variants) {
+                std::vector<uint32_t> row(kGuard + size_t(n) + kGuard, kSentinel);
+                std::copy_n(base.begin(), n, row.begin() + kGuard);
+                fn(row.data() + kGuard, src.data(), n, alpha);
+                for (size_t i = 0; i < row.size(); ++i) {
+                    const bool inside = i >= kGuard && i < kGuard + size_t(n);
+                    const uint32_t want =
+                        inside ? paintNormalByHand(base[i - kGuard], src[i - kGuard], alpha)
+                               : kSentinel;
+                    ASSERT_EQ(row[i], want) << name << " alpha " << alpha << " length " << n
+                                            << " at " << int64_t(i) - int64_t(kGuard);
+                }
             }
-            // Nothing past the end.
-            for (size_t i = size_t(n); i < base.size(); ++i)
-                ASSERT_EQ(slow[i], base[i]);
-        }
 }

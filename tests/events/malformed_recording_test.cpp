@@ -10,24 +10,66 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 
 namespace qm {
 
 namespace {
 
+// How one damaged recording ended.
+struct TOutcome {
+    bool read = false; // the file's bytes were accepted
+    TReplayOpen opened = TReplayOpen::failure;
+    TReplayStep last = TReplayStep::more; // the final replay step
+    int64_t steps = 0;
+};
+
 struct Player : test::RecordedPaper {
     Player() { events().maxSide = 256; }
-    // Reads and replays whatever the bytes hold; true when it got to the end.
-    bool play(std::span<const uint8_t> bytes)
+    // Reads and replays whatever the bytes hold, one step at a time. Each step consumes at
+    // least one packet of two bytes or more (or draws the points already read), so a replay
+    // still going after as many steps as its stream has bytes is going round in circles: its
+    // last step stays `more`.
+    TOutcome playStepwise(std::span<const uint8_t> bytes)
     {
+        TOutcome out;
         TEventFileData data;
-        if (readEventFileBytes(bytes, data) != EventFileError::None)
-            return false;
-        if (events().openForReplay(std::move(data), flow) != TReplayOpen::success)
-            return false;
-        return events().replayAll(flow) == TReplayStep::end;
+        out.read = readEventFileBytes(bytes, data) == EventFileError::None;
+        if (!out.read) return out;
+        const int64_t maxSteps = int64_t(data.stream.size()) + 16;
+        out.opened = events().openForReplay(std::move(data), flow);
+        if (out.opened != TReplayOpen::success) return out;
+        do
+            out.last = events().replayStep(flow), ++out.steps;
+        while (out.last == TReplayStep::more && out.steps < maxSteps);
+        return out;
     }
 };
+
+// Whatever a replay left must still be a paper: at least one layer once it has a size, the
+// display as large as the paper and showing what its layers make, and a full recomposite that
+// changes nothing on screen.
+void expectPaperStillComposites(Player& p)
+{
+    TPaper& paper = *p.paper;
+    if (paper.initialised == 0) {
+        EXPECT_EQ(paper.layerCount(), 0);
+        return;
+    }
+    ASSERT_GE(paper.layerCount(), 1);
+    ASSERT_GT(paper.width, 0);
+    ASSERT_GT(paper.height, 0);
+    ASSERT_LE(paper.width, p.events().maxSide);
+    ASSERT_LE(paper.height, p.events().maxSide);
+    ASSERT_EQ(paper.displayImage.width(), paper.width);
+    ASSERT_EQ(paper.displayImage.height(), paper.height);
+    EXPECT_TRUE(test::sameImage(paper.displayImage, p.freshComposite()))
+        << "the display drifted from the layers during the replay";
+    paper.refreshAll(p.flow, paper.currentLayerIndex(), false);
+    ASSERT_EQ(paper.displayImage.width(), paper.width);
+    ASSERT_EQ(paper.displayImage.height(), paper.height);
+    EXPECT_TRUE(test::sameImage(paper.displayImage, p.freshComposite()));
+}
 
 std::vector<uint8_t> sampleRecording(bool compressed)
 {
@@ -67,21 +109,56 @@ std::vector<uint8_t> sampleRecording(bool compressed)
 
 } // namespace
 
-TEST(MalformedRecording, CutsAndDamagedBytesNeverCrash)
+TEST(MalformedRecording, CutsAndDamagedBytesEndTheReplayAndLeaveAPaperThatComposites)
 {
+    int endings[4] = {0, 0, 0, 0};
     for (bool compressed : {true, false}) {
         const std::vector<uint8_t> good = sampleRecording(compressed);
-        ASSERT_TRUE(Player().play(good));
-        for (size_t cut = 0; cut < good.size(); cut += 7)
-            EXPECT_FALSE(Player().play({good.data(), cut})) << cut;
+        {
+            Player p;
+            const TOutcome out = p.playStepwise(good);
+            ASSERT_EQ(out.opened, TReplayOpen::success);
+            ASSERT_EQ(out.last, TReplayStep::end);
+            expectPaperStillComposites(p);
+            EXPECT_EQ(p.paper->layerCount(), 3);
+        }
+        // A cut recording never replays to its end.
+        for (size_t cut = 0; cut < good.size(); cut += 7) {
+            SCOPED_TRACE("compressed " + std::to_string(compressed) + " cut " +
+                         std::to_string(cut));
+            Player p;
+            const TOutcome out = p.playStepwise({good.data(), cut});
+            if (out.read && out.opened == TReplayOpen::success) {
+                EXPECT_EQ(out.last, TReplayStep::error)
+                    << "last step " << int(out.last) << " after " << out.steps << " steps";
+            }
+            expectPaperStillComposites(p);
+            if (HasFatalFailure()) return;
+        }
         std::mt19937 rng(5);
         for (int trial = 0; trial < 300; ++trial) {
+            SCOPED_TRACE("compressed " + std::to_string(compressed) + " trial " +
+                         std::to_string(trial));
             std::vector<uint8_t> bad = good;
             for (int k = 0; k < 1 + int(rng() % 4); ++k)
                 bad[rng() % bad.size()] ^= uint8_t(1 + rng() % 255);
-            Player().play(bad); // any outcome but a crash
+            Player p;
+            const TOutcome out = p.playStepwise(bad);
+            if (out.read && out.opened == TReplayOpen::success) {
+                EXPECT_TRUE(out.last == TReplayStep::end || out.last == TReplayStep::error)
+                    << "last step " << int(out.last) << " after " << out.steps << " steps";
+                ++endings[int(out.last)];
+                // A replay that has ended stays ended.
+                EXPECT_EQ(p.events().replayStep(p.flow), out.last);
+            }
+            expectPaperStillComposites(p);
+            if (HasFatalFailure()) return;
         }
     }
+    // The damage is varied enough to reach both endings (most damaged compressed sections
+    // are refused when they are read).
+    EXPECT_GT(endings[int(TReplayStep::end)], 0);
+    EXPECT_GT(endings[int(TReplayStep::error)], 0);
 }
 
 TEST(MalformedRecording, AbsurdSizesAreRefusedBeforeAnythingIsMade)

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <utility>
 #include <vector>
 
 using namespace qm;
@@ -114,6 +117,115 @@ TEST(BlendModes, FillRowsMatchThePerPixelComposite)
                             << "mode " << mode << " at " << i;
                     EXPECT_EQ(got[299], base[299]); // nothing past the end
                 }
+}
+
+namespace {
+
+constexpr int32_t kGuard = 16;
+constexpr uint32_t kSentinel = 0xDEADBEEFu;
+
+// A row of n destination pixels between two guards of sentinels; the source row beside it.
+struct TGuardedRow {
+    std::vector<uint32_t> dest, source;
+    uint32_t* start() { return dest.data() + kGuard; }
+};
+
+TGuardedRow guardedRow(int32_t n, uint32_t seed)
+{
+    TGuardedRow row;
+    row.dest.assign(size_t(n + 2 * kGuard), kSentinel);
+    // Opaque pixels past the source's end, so that a kernel which reads on also writes on.
+    row.source.assign(size_t(n + kGuard), 0xFF5A5A5Au);
+    for (int32_t i = 0; i < n; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        const int d = int(seed >> 8) & 255, s = int(seed >> 20) & 255;
+        // Source alphas 0, 255 and in between, so that every branch of the formulas runs.
+        const uint32_t alpha = i % 5 == 0 ? 0 : i % 5 == 1 ? 255 : (seed >> 3) & 255;
+        row.dest[size_t(kGuard + i)] = pixelFor(d, s);
+        row.source[size_t(i)] = sourceFor(d, s, alpha);
+    }
+    return row;
+}
+
+// Every pixel of the row is expected(i); every sentinel is untouched.
+template <typename Expected>
+void expectGuardedRow(const std::vector<uint32_t>& dest, int32_t n, Expected&& expected,
+                      const std::string& what)
+{
+    for (int32_t i = 0; i < int32_t(dest.size()); ++i) {
+        const bool inside = i >= kGuard && i < kGuard + n;
+        ASSERT_EQ(dest[size_t(i)], inside ? expected(i - kGuard) : kSentinel)
+            << what << " length " << n << " at " << i - kGuard;
+    }
+}
+
+} // namespace
+
+// Every kernel (both builds and the one the processor gets), at every length from one pixel to
+// past four vectors, against the per-pixel formulas, writing nothing before or after the row.
+TEST(BlendModes, EveryKernelOfEveryModeMatchesTheFormulasAtEveryLengthAndStaysInside)
+{
+    for (int mode = 0; mode < kBlendModeCount; ++mode) {
+        const uint32_t m = uint32_t(mode);
+        std::vector<std::pair<std::string, CompositeRowFn>> rows = {
+            {"row portable", compositeRowPortable(m)}, {"row dispatched", compositeRowOf(m)}};
+        std::vector<std::pair<std::string, CompositeRectFn>> rects = {
+            {"rect portable", compositeRectPortable(m)}, {"rect dispatched", compositeRectOf(m)}};
+        std::vector<std::pair<std::string, CompositeFillRowFn>> fills = {
+            {"fill portable", compositeFillRowPortable(m)},
+            {"fill dispatched", compositeFillRowOf(m)}};
+        if (cpuHasAvx2()) {
+            rows.push_back({"row avx2", compositeRowAvx2(m)});
+            rects.push_back({"rect avx2", compositeRectAvx2(m)});
+            fills.push_back({"fill avx2", compositeFillRowAvx2(m)});
+        }
+        for (uint32_t opacity : {255u, 137u})
+            for (int32_t n = 1; n <= 130; ++n) {
+                const std::string where =
+                    "mode " + std::to_string(mode) + " opacity " + std::to_string(opacity) + " ";
+                const TGuardedRow input = guardedRow(n, uint32_t(n * 977 + mode));
+                auto expected = [&](int32_t i) {
+                    return reference::composite(mode, input.dest[size_t(kGuard + i)],
+                                                input.source[size_t(i)], opacity);
+                };
+                for (const auto& [name, fn] : rows) {
+                    TGuardedRow row = input;
+                    fn(row.start(), row.source.data(), n, opacity);
+                    expectGuardedRow(row.dest, n, expected, where + name);
+                }
+                // Two rows of the rectangle, each between its own guards, read with different
+                // strides for the picture and the source.
+                for (const auto& [name, fn] : rects) {
+                    const ptrdiff_t destStride = n + 2 * kGuard, sourceStride = n + 3;
+                    std::vector<uint32_t> dest(size_t(2 * destStride));
+                    std::vector<uint32_t> source(size_t(2 * sourceStride), 0xFF000000u);
+                    for (int r = 0; r < 2; ++r) {
+                        std::copy(input.dest.begin(), input.dest.end(),
+                                  dest.begin() + r * destStride);
+                        std::copy_n(input.source.begin(), n, source.begin() + r * sourceStride);
+                    }
+                    fn(dest.data() + kGuard, destStride, source.data(), sourceStride, n, 2,
+                       opacity);
+                    for (int r = 0; r < 2; ++r)
+                        expectGuardedRow(
+                            {dest.begin() + r * destStride, dest.begin() + (r + 1) * destStride}, n,
+                            expected, where + name + " row " + std::to_string(r));
+                }
+                const uint32_t fill = input.source[size_t(n / 2)] | (n % 3 == 0 ? 0xFF000000u : 0);
+                for (const auto& [name, fn] : fills) {
+                    TGuardedRow row = input;
+                    fn(row.start(), fill, n, opacity);
+                    expectGuardedRow(
+                        row.dest, n,
+                        [&](int32_t i) {
+                            return reference::composite(mode, input.dest[size_t(kGuard + i)], fill,
+                                                        opacity);
+                        },
+                        where + name);
+                }
+                if (HasFatalFailure()) return;
+            }
+    }
 }
 
 TEST(BlendModes, EdgeCasesOfTheFormulas)

@@ -26,6 +26,54 @@ inline int clamp(int x)
     return std::min(255, std::max(0, x));
 }
 
+// The 8-bit products, from their definitions rather than the production tables.
+inline uint32_t mul255(uint32_t a, uint32_t b)
+{
+    return (a * b * 32897u) >> 23;
+}
+
+inline int mulTable(int i, int j)
+{
+    return i * j / 255;
+}
+
+inline int screenTable(int i, int j)
+{
+    return 255 - i * (255 - j) / 255;
+}
+
+inline int lerp255(int a, int b, int c)
+{
+    return int(
+        (uint64_t(a) * uint64_t(c) * 32897 + uint64_t(b) * (8388735 - uint64_t(c) * 32897)) >> 23);
+}
+
+// The four basic painting functions: each colour byte d of p with colour byte c at alpha a,
+// the alpha byte of p kept.
+inline uint32_t paintBasic(int mode, uint32_t p, uint32_t c, uint32_t a)
+{
+    if (mode == 3 && a == 0) return p;
+    int out[3];
+    for (int i = 0; i < 3; ++i) {
+        const int d = byteOf(p, i), s = byteOf(c, i);
+        switch (mode) {
+        case 0:
+            out[i] = mulTable(d, screenTable(int(a), s));
+            break; // multiply
+        case 1:
+            out[i] = std::min(255, d + mulTable(int(a), s));
+            break; // add
+        case 2:
+            out[i] = std::max(0, d - mulTable(int(a), s));
+            break; // subtract
+        default:
+            out[i] = a == 255 ? s : lerp255(s, d, int(a));
+            break; // normal
+        }
+    }
+    return withChannels(p, out);
+}
+
 // Soft light's D from its 16.16 steps; the square root found by stepping down from a float
 // estimate, so it shares nothing with the production code.
 inline int softD(int d)
@@ -49,19 +97,19 @@ inline int separable(int mode, int d, int s)
 {
     switch (mode) {
     case 4:
-        return d + s - Mul255(uint32_t(d), uint32_t(s));
+        return d + s - mul255(uint32_t(d), uint32_t(s));
     case 5:
         return d >= 128 ? (65025 - 2 * (255 - d) * (255 - s)) / 255 : 2 * d * s / 255;
     case 6:
         return s >= 128 ? (65025 - 2 * (255 - d) * (255 - s)) / 255 : 2 * d * s / 255;
     case 7:
         if (s < 128)
-            return (255 * d - (255 - 2 * s) * int(Mul255(uint32_t(d), uint32_t(255 - d)))) / 255;
+            return (255 * d - (255 - 2 * s) * int(mul255(uint32_t(d), uint32_t(255 - d)))) / 255;
         return (255 * d + (softD(d) - d) * (2 * s - 255)) / 255;
     case 8:
         return std::abs(d - s);
     case 9:
-        return d + s - 2 * int(Mul255(uint32_t(d), uint32_t(s)));
+        return d + s - 2 * int(mul255(uint32_t(d), uint32_t(s)));
     case 10:
         return std::min(d, s);
     case 11:
@@ -130,20 +178,12 @@ inline uint32_t setSatLum(uint32_t colour, int S, int L)
 // PaintFn(mode) applied to pixel p with colour c at alpha a.
 inline uint32_t paint(int mode, uint32_t p, uint32_t c, uint32_t a)
 {
-    uint32_t q = p;
     switch (mode) {
     case 0:
-        PaintMultiply(&q, c, a);
-        return q;
     case 1:
-        PaintAdd(&q, c, a);
-        return q;
     case 2:
-        PaintSubtract(&q, c, a);
-        return q;
     case 3:
-        PaintNormal(&q, c, a);
-        return q;
+        return paintBasic(mode, p, c, a);
     case 18: {
         int out[3];
         for (int i = 0; i < 3; ++i) {
@@ -153,23 +193,18 @@ inline uint32_t paint(int mode, uint32_t p, uint32_t c, uint32_t a)
         return withChannels(p, out);
     }
     case 14:
-        PaintNormal(&q, setSatLum(c, sat(p), lum(p)), a);
-        return q;
+        return paintBasic(3, p, setSatLum(c, sat(p), lum(p)), a);
     case 15:
-        PaintNormal(&q, setSatLum(p, sat(c), lum(p)), a);
-        return q;
+        return paintBasic(3, p, setSatLum(p, sat(c), lum(p)), a);
     case 16:
-        PaintNormal(&q, setSatLum(c, sat(c), lum(p)), a);
-        return q;
+        return paintBasic(3, p, setSatLum(c, sat(c), lum(p)), a);
     case 17:
-        PaintNormal(&q, setSatLum(p, sat(p), lum(c)), a);
-        return q;
+        return paintBasic(3, p, setSatLum(p, sat(p), lum(c)), a);
     default: {
         int f[3];
         for (int i = 0; i < 3; ++i)
             f[i] = separable(mode, byteOf(p, i), byteOf(c, i));
-        PaintNormal(&q, withChannels(0, f), a);
-        return q;
+        return paintBasic(3, p, withChannels(0, f), a);
     }
     }
 }
