@@ -19,7 +19,7 @@ PACKAGES=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # comparison benchmarks
-  libpixman-1-dev libmypaint-dev
+  libpixman-1-dev libmypaint-dev libopencv-dev
   # fuzz targets and sanitizers
   clang libclang-rt-14-dev
   # independent PSD reader for tests, headless screenshots, fonts
