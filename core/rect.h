@@ -76,6 +76,11 @@ inline bool clipBoxToSize(TBox& box, int32_t width, int32_t height)
     return intersectBox(box, TBox{0, 0, width, height}, box);
 }
 
+inline TRect moved(TRect r, int32_t dx, int32_t dy)
+{
+    return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+}
+
 inline TRect unionRect(const TRect& a, const TRect& b)
 {
     return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),

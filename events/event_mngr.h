@@ -83,6 +83,11 @@ public:
     void recordLayerName(int32_t layer, const std::string& name) override;
     void recordLayerOffset(int32_t layer, int32_t dx, int32_t dy) override;
     void recordLayerMove(int32_t layer, int32_t to) override;
+    void recordAreaFill(uint8_t sub, int32_t layer, int32_t value, TPoint first,
+                        TPointF second) override;
+    void recordPolygonFill(int32_t layer, std::span<const TPointF> points) override;
+    void recordChannel(uint8_t sub, const TChannelEventHead& head,
+                       const TChannel& channel) override;
     int32_t undoCount() const override;
     int32_t redoCount() const override;
     bool recordUndo() override;
@@ -195,6 +200,10 @@ private:
     // The layer window's operations: duplicate, move, offset, attributes, name.
     bool replayLayerWindow(TFlowImage& flow, uint8_t sub, const std::vector<uint8_t>& payload);
     bool replayPoints(TFlowImage& flow, uint8_t category, const std::vector<uint8_t>& payload);
+    bool replayAreaFill(TFlowImage& flow, uint8_t sub, const std::vector<uint8_t>& payload);
+    bool replayChannel(TFlowImage& flow, uint8_t sub, const std::vector<uint8_t>& payload);
+    // Writes a fill's action (after the state records, the stroke's among them) as one event.
+    void writeFillAction(uint8_t category, uint8_t sub, std::span<const uint8_t> payload);
     void drawPendingPoints(TFlowImage& flow, size_t count);
     void endReplayStroke(TFlowImage& flow);
     void commitReplayedEvent();

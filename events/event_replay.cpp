@@ -34,10 +34,8 @@ int32_t commandOfLayerEvent(uint8_t sub)
 const char* categoryName(uint8_t category)
 {
     switch (category) {
-    case eventCategory::areaFill: return "area fill";
     case eventCategory::selection: return "selection";
     case eventCategory::image: return "image placement";
-    case eventCategory::channel: return "seed fill, text or colour mask";
     case 32: case 33: case 34: case 35: case 38: return "filter";
     default: return "unknown operation";
     }
@@ -271,6 +269,8 @@ bool CEventMngr::replayPacket(TFlowImage& flow, uint8_t category, uint8_t sub,
     }
     case eventCategory::strokePoints:
     case eventCategory::strokeLastPoints: return replayPoints(flow, category, payload);
+    case eventCategory::areaFill: return replayAreaFill(flow, sub, payload);
+    case eventCategory::channel: return replayChannel(flow, sub, payload);
     default: return missing(categoryName(category));
     }
 }

@@ -82,13 +82,14 @@ bool isLongChannelHead(uint8_t sub)
     return sub == channelEvent::bucketOnView || sub == channelEvent::wandOnView;
 }
 
-std::vector<uint8_t> encodeChannel(uint8_t sub, const TChannelPacket& p)
+std::vector<uint8_t> encodeChannel(uint8_t sub, const TChannelEventHead& p,
+                                   const TChannel& channel)
 {
     const int32_t width = p.rect.width(), height = p.rect.height();
     std::vector<uint8_t> raw;
     raw.reserve(size_t(width) * size_t(height));
     for (int32_t y = 0; y < height; ++y)
-        raw.insert(raw.end(), p.channel.row(y), p.channel.row(y) + width);
+        raw.insert(raw.end(), channel.row(y), channel.row(y) + width);
     std::vector<uint8_t> compressed;
     compressed.reserve(65536);
     const size_t length = compressAppend(raw, compressed, kFastCompressionLevel);
@@ -122,8 +123,10 @@ std::vector<uint8_t> encodeChannel(uint8_t sub, const TChannelPacket& p)
     return w.data();
 }
 
-ChannelPacketError decodeChannel(uint8_t sub, std::span<const uint8_t> payload, TChannelPacket& p)
+ChannelPacketError decodeChannel(uint8_t sub, std::span<const uint8_t> payload,
+                                 TChannelPacket& packet)
 {
+    TChannelEventHead& p = packet.head;
     const bool longHead = isLongChannelHead(sub);
     const size_t head = longHead ? kLongHead : kShortHead;
     if (payload.size() < head)
@@ -160,10 +163,10 @@ ChannelPacketError decodeChannel(uint8_t sub, std::span<const uint8_t> payload, 
         std::vector<uint8_t> raw(rawLength);
         if (decompressInto(payload.subspan(head, compressedLength), raw) != DecompressError::None)
             return ChannelPacketError::Decompress;
-        if (!p.channel.Resize(int32_t(width), int32_t(height)))
+        if (!packet.channel.Resize(int32_t(width), int32_t(height)))
             return ChannelPacketError::OutOfMemory;
         for (int32_t y = 0; y < int32_t(height); ++y)
-            std::copy_n(raw.data() + size_t(y) * size_t(width), size_t(width), p.channel.row(y));
+            std::copy_n(raw.data() + size_t(y) * size_t(width), size_t(width), packet.channel.row(y));
     } catch (const std::bad_alloc&) {
         return ChannelPacketError::OutOfMemory;
     }

@@ -140,6 +140,7 @@ bool TLegacyReplay::replay(const TLegacyPacket& packet)
     }
     case legacyCode::straightStroke: return straightStroke(packet.payload);
     case 260: case 274: case 275: case 276: return layerChange(code, packet.payload);
+    case 295: case 296: case 297: case 304: return areaFill(code, packet.payload);
     default: break;
     }
     const int32_t command = commandOfLegacyCode(code);
@@ -171,6 +172,41 @@ bool TLegacyReplay::layerChange(uint16_t code, std::span<const uint8_t> payload)
     case 275: return paper_.setLayerMode(flow_, i, value, true) || layer->mode == value;
     default: return paper_.setLayerOpacity(flow_, i, value, true) || layer->opacity == value;
     }
+}
+
+bool TLegacyReplay::areaFill(uint16_t code, std::span<const uint8_t> payload)
+{
+    ByteReader in(payload);
+    const int32_t layer = in.u8();
+    TStroke& s = paper_.window.stroke;
+    const auto takeColour = [&] {
+        if (const auto bytes = in.take(3); bytes.size() == 3)
+            s.color = colourOf(bytes);
+    };
+    if (code == 304)
+        takeColour();
+    if (code == 295 || code == 296) {
+        const int32_t left = in.i16(), top = in.i16(), right = in.i16(), bottom = in.i16();
+        if (code == 296)
+            takeColour();
+        if (in.failed() || !paper_.layers->IsIndex(layer))
+            return false;
+        if (layer != paper_.currentLayerIndex())
+            paper_.setCurrentLayer(flow_, layer);
+        // A rectangle that covers nothing paints nothing, and is no fault of the recording.
+        return paper_.fillShape(flow_, s, true, TFillShape::rectangle, {left, top},
+                                {float(right), float(bottom)}) ||
+               left >= right || top >= bottom;
+    }
+    const size_t count = in.u16();
+    if (in.failed() || in.remaining() < count * 4 || !paper_.layers->IsIndex(layer))
+        return false;
+    std::vector<TPointF> points(count);
+    for (TPointF& p : points)
+        p = {float(in.i16()), float(in.i16())};
+    if (layer != paper_.currentLayerIndex())
+        paper_.setCurrentLayer(flow_, layer);
+    return paper_.fillPolygon(flow_, s, true, points) || count < 3;
 }
 
 bool TLegacyReplay::stroke(uint16_t kind, std::span<const uint8_t> payload)

@@ -10,8 +10,10 @@
 #include "core/dib_core.h"
 #include "layers/layer_mngr.h"
 #include "paint/brush.h"
+#include "paint/brush_plot.h"
 #include "paint/stroke.h"
 #include "paper/draw_window.h"
+#include "paper/fill_options.h"
 #include "paper/flow_image.h"
 #include "paper/paper_events.h"
 #include "select/mask_mngr.h"
@@ -23,10 +25,12 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
 namespace qm {
 
+class CFillMngr;
 class CGradMngr;
 class CPatMngrBase;
 struct TConfigSettings;
@@ -114,6 +118,10 @@ public:
     void endStroke(TFlowImage& flow, TStroke& stroke, bool record, TRect& rect, ViewSink* view);
     void lineStroke(TFlowImage& flow, TStroke& stroke, float x0, float y0, float x1, float y1,
                     ViewSink* view);
+    // A whole recorded stroke at full pressure through the points of a shape's outline, on
+    // the current layer.
+    bool strokeOutline(TFlowImage& flow, TStroke& stroke, std::span<const TPointF> points,
+                       ViewSink* view);
     // After a stroke: the layer's thumbnail and the navigator.
     void strokeDone(const TRect& rect);
 
@@ -162,6 +170,29 @@ public:
     bool duplicateLayer(TFlowImage& flow, int32_t i, bool record);
     // The layer at `from` goes to index `to` (both valid, different) and is current afterwards.
     bool moveLayer(TFlowImage& flow, int32_t from, int32_t to, bool record);
+
+    // ---- fills ----
+    // The current mask holds a selection.
+    bool hasSelection() const;
+    // The paint bucket at a paper point: the region grown on the current layer (or the
+    // displayed picture), bounded by a non-empty current mask, painted with the stroke.
+    bool paintBucket(TFlowImage& flow, TStroke& stroke, TPoint at, const TSeedFillOptions& options);
+    // The magic wand: the region (never bounded by the mask) combined into the current mask.
+    bool magicWand(TFlowImage& flow, TStroke& stroke, TPoint at, const TSeedFillOptions& options,
+                   MaskCombine mode);
+    // What both end in, and what a replay calls: the channel painted onto the head's layer
+    // with the stroke, or made into a selection (the wand's sub-codes).
+    bool applyChannel(TFlowImage& flow, TStroke& stroke, uint8_t sub,
+                      const TChannelEventHead& head, const TChannel& channel, bool record);
+    // A rectangle or an ellipse between two paper points, filled with the stroke's colour
+    // and opacity through its plotting (selection, tone, gradation).
+    bool fillShape(TFlowImage& flow, TStroke& stroke, bool record, TFillShape shape, TPoint first,
+                   TPointF second);
+    bool fillPolygon(TFlowImage& flow, TStroke& stroke, bool record,
+                     std::span<const TPointF> points);
+    // The whole current layer with the pen colour (areaFillEvent::wholeLayer, the Insert key)
+    // or the selection with the paper colour (areaFillEvent::clearSelection, Delete).
+    bool fillWholeLayer(TFlowImage& flow, TStroke& stroke, bool record, uint8_t sub);
 
     // The gradation's stops (the events put a recording's stops here).
     CColorSlotGroup& gradationStops() { return gradationStops_; }
@@ -239,6 +270,18 @@ public:
 
 private:
     MessageSink& messages() { return window.messages(); }
+    // ---- fills ----
+    TPlotter plotterFor(const TStroke& stroke, const CLayerData& layer) const;
+    // The layer a fill paints, current and held by the flow image; null when it cannot be.
+    CLayerData* fillTarget(TFlowImage& flow, int32_t index);
+    // The flow image's rectangle into the layer, shown, thumbnail and navigator refreshed.
+    void fillDone(TFlowImage& flow, CLayerData& layer, const TRect& inLayer);
+    bool growRegion(TPoint at, const TSeedFillOptions& options, bool barrier, TChannel& region,
+                    TRect& rect);
+    bool selectChannel(uint8_t sub, const TChannelEventHead& head, const TChannel& channel,
+                       bool record);
+    bool renderArea(TFlowImage& flow, TStroke& stroke, int32_t index, const CFillMngr& filler,
+                    uint32_t colour, bool record, const std::function<void()>& recordEvent);
     Clock& clock() { return services_.clock ? *services_.clock : systemClock(); }
     bool recording() const { return eventMngr && eventMngr->isRecording(); }
     int32_t undoDepthSetting() const;

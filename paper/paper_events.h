@@ -2,7 +2,11 @@
 // happened before the edit saves its undo record; undo and redo keep both histories in step.
 #pragma once
 
+#include "core/dib_core.h"
+#include "paper/fill_options.h"
+
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace qm {
@@ -43,6 +47,14 @@ public:
     // The layer's offset changes by (dx, dy).
     virtual void recordLayerOffset(int32_t layer, int32_t dx, int32_t dy) = 0;
     virtual void recordLayerMove(int32_t layer, int32_t to) = 0;
+
+    // The fills, each written with the stroke state it paints with: an area fill (a shape
+    // between two paper points, or a whole layer), a polygon, a coverage channel.
+    virtual void recordAreaFill(uint8_t sub, int32_t layer, int32_t value, TPoint first,
+                                TPointF second) = 0;
+    virtual void recordPolygonFill(int32_t layer, std::span<const TPointF> points) = 0;
+    virtual void recordChannel(uint8_t sub, const TChannelEventHead& head,
+                               const TChannel& channel) = 0;
 
     virtual int32_t undoCount() const = 0;
     virtual int32_t redoCount() const = 0;

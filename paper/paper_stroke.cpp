@@ -8,14 +8,6 @@
 
 namespace qm {
 
-namespace {
-
-TRect moved(TRect r, int32_t dx, int32_t dy)
-{
-    return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
-}
-
-} // namespace
 
 TStroke& TPaper::currentStroke()
 {
@@ -168,6 +160,28 @@ void TPaper::lineStroke(TFlowImage& flow, TStroke& stroke, float x0, float y0, f
     updateRect(flow, view, stroke.strokeRect(), &stroke);
     TRect rect;
     endStroke(flow, stroke, true, rect, view);
+}
+
+bool TPaper::strokeOutline(TFlowImage& flow, TStroke& stroke, std::span<const TPointF> points,
+                           ViewSink* view)
+{
+    if (points.size() < 2 || !layers->IsIndex(currentLayerIndex()))
+        return false;
+    // The pen follows the outline exactly: no smoothing of its points.
+    stroke.shapeMode = stroke.rawPoints = 1;
+    stroke.layerIndex = currentLayerIndex();
+    beginStroke(flow, stroke, true, points[0].x, points[0].y, 1.0f);
+    // Each point paints the segment before the one it ends, so the last point goes twice, as
+    // a pen lift sends it.
+    for (size_t i = 1; i <= points.size(); ++i) {
+        const TPointF& p = points[std::min(i, points.size() - 1)];
+        continueStroke(flow, stroke, true, view, p.x, p.y, 1.0f);
+    }
+    TRect rect;
+    endStroke(flow, stroke, true, rect, view);
+    strokeDone(rect);
+    stroke.shapeMode = stroke.rawPoints = 0;
+    return true;
 }
 
 void TPaper::strokeDone(const TRect& rect)

@@ -325,11 +325,25 @@ bool TDrawWindowWidget::shortcutKey(QKeyEvent* event)
     switch (event->key()) {
     case Qt::Key_Backspace:
     case Qt::Key_Delete:
+        // With a selection its area takes the paper colour; without one the layer is cleared.
         if (playing || m != Qt::NoModifier || strokeInProgress)
             return false;
-        paper().clearLayer(document_->flow(), paper().currentLayerIndex(), true);
+        if (paper().hasSelection())
+            paper().fillWholeLayer(document_->flow(), app_.liveStroke, true,
+                                   areaFillEvent::clearSelection);
+        else
+            paper().clearLayer(document_->flow(), paper().currentLayerIndex(), true);
         emit stateChanged();
         return true;
+    case Qt::Key_Insert: {
+        if (playing || m != Qt::NoModifier || strokeInProgress)
+            return false;
+        // At the area fill's opacity (the Fill Shape button's).
+        const TToolOpacity opacity(app_.liveStroke, app_.profile.toolOpacity(11));
+        paper().fillWholeLayer(document_->flow(), app_.liveStroke, true, areaFillEvent::wholeLayer);
+        emit stateChanged();
+        return true;
+    }
     case Qt::Key_Plus:
     case Qt::Key_Equal:
         if (!ctrl)

@@ -160,6 +160,9 @@ void TDrawWindowWidget::paintEvent(QPaintEvent* event)
         }
         painter.drawImage(r, viewImage_, r);
     }
+    const uint8_t mode = app_.modes.mode;
+    if (mode < tools_.size() && tools_[mode])
+        tools_[mode]->paintOverlay(painter);
 }
 
 } // namespace qm::ui

@@ -1,15 +1,22 @@
 #include "ui/tools_window.h"
 
+#include "paper/fill_options.h"
 #include "ui/tool_texts.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace qm::ui {
 
@@ -174,6 +181,41 @@ void TControlWindow::followMode()
         connect(radio, &QRadioButton::clicked, this, [this, mode, s] { app_.modes.switchMode(mode, s); });
         optionsLayout_->addWidget(radio);
     }
+    if (mode == 4 && app_.modes.submode() != 1)
+        addSeedFillOptions(app_.modes.submode() == 3);
+}
+
+void TControlWindow::addSeedFillOptions(bool wand)
+{
+    TConfigSettings& c = app_.profile.config;
+    int32_t& limit = wand ? c.wandLimit : c.fillLimit;
+    int32_t& target = wand ? c.wandTarget : c.fillTarget;
+    bool& antiAlias = wand ? c.wandAntiAlias : c.fillAntiAlias;
+
+    auto* row = new QWidget(options_);
+    auto* form = new QHBoxLayout(row);
+    form->setContentsMargins(0, 4, 0, 0);
+    form->addWidget(new QLabel(tr("Colour limit"), row));
+    auto* spin = new QSpinBox(row);
+    spin->setObjectName(QStringLiteral("fillLimit"));
+    spin->setRange(0, kMaxFillLimit);
+    spin->setValue(std::clamp(limit, 0, kMaxFillLimit));
+    connect(spin, &QSpinBox::valueChanged, this, [&limit](int v) { limit = v; });
+    form->addWidget(spin);
+    optionsLayout_->addWidget(row);
+
+    auto* source = new QComboBox(options_);
+    source->setObjectName(QStringLiteral("fillTarget"));
+    source->addItems({tr("Current layer"), tr("Displayed picture")});
+    source->setCurrentIndex(target != 0 ? 1 : 0);
+    connect(source, &QComboBox::currentIndexChanged, this, [&target](int i) { target = i; });
+    optionsLayout_->addWidget(source);
+
+    auto* smooth = new QCheckBox(tr("Anti-alias"), options_);
+    smooth->setObjectName(QStringLiteral("fillAntiAlias"));
+    smooth->setChecked(antiAlias);
+    connect(smooth, &QCheckBox::toggled, this, [&antiAlias](bool on) { antiAlias = on; });
+    optionsLayout_->addWidget(smooth);
 }
 
 } // namespace qm::ui

@@ -49,6 +49,9 @@ public:
     void followMode();
 
 private:
+    // The paint bucket's or the wand's colour limit, source picture and anti-alias switch.
+    void addSeedFillOptions(bool wand);
+
     TAppContext& app_;
     QLabel* tool_ = nullptr;
     QLabel* status_ = nullptr;

@@ -53,29 +53,29 @@ TEST(FillPackets, ChannelBlockReadsTheDocumentedLayoutAndWritesItBack)
     EXPECT_EQ(lengthOf(eventCategory::channel, channelEvent::bucket, bytes), int64_t(bytes.size()));
     TChannelPacket p;
     ASSERT_EQ(decodeChannel(channelEvent::bucket, bytes, p), ChannelPacketError::None);
-    EXPECT_EQ(p.layer, 2);
-    EXPECT_EQ(p.value, -1);
-    EXPECT_EQ(p.first, (TPoint{4, 5}));
-    EXPECT_EQ(p.second, (TPoint{7, 8}));
-    EXPECT_EQ(p.options[2], 3);
-    EXPECT_EQ(p.optionValue, 20);
-    EXPECT_EQ(p.rect.left, 30);
-    EXPECT_EQ(p.rect.bottom, 42);
+    EXPECT_EQ(p.head.layer, 2);
+    EXPECT_EQ(p.head.value, -1);
+    EXPECT_EQ(p.head.first, (TPoint{4, 5}));
+    EXPECT_EQ(p.head.second, (TPoint{7, 8}));
+    EXPECT_EQ(p.head.options[2], 3);
+    EXPECT_EQ(p.head.optionValue, 20);
+    EXPECT_EQ(p.head.rect.left, 30);
+    EXPECT_EQ(p.head.rect.bottom, 42);
     ASSERT_EQ(p.channel.width(), 3);
     ASSERT_EQ(p.channel.height(), 2);
     EXPECT_EQ(p.channel.row(0)[0], 10);
     EXPECT_EQ(p.channel.row(1)[2], 22);
-    EXPECT_EQ(encodeChannel(channelEvent::bucket, p), bytes);
+    EXPECT_EQ(encodeChannel(channelEvent::bucket, p.head, p.channel), bytes);
 
     // The long head of sub 2 round-trips with its second point and position.
-    p.position = {-3, 9};
-    const std::vector<uint8_t> longBytes = encodeChannel(channelEvent::bucketOnView, p);
+    p.head.position = {-3, 9};
+    const std::vector<uint8_t> longBytes = encodeChannel(channelEvent::bucketOnView, p.head, p.channel);
     EXPECT_EQ(lengthOf(eventCategory::channel, channelEvent::bucketOnView, longBytes),
               int64_t(longBytes.size()));
     EXPECT_EQ(longBytes[36], 4); // its layout code
     TChannelPacket back;
     ASSERT_EQ(decodeChannel(channelEvent::bucketOnView, longBytes, back), ChannelPacketError::None);
-    EXPECT_EQ(back.position, (TPoint{-3, 9}));
+    EXPECT_EQ(back.head.position, (TPoint{-3, 9}));
     EXPECT_EQ(back.channel.row(1)[1], 21);
 }
 

@@ -102,3 +102,41 @@ TEST(LayerEvents, OldRecordingsSetVisibilityModeAndOpacity)
 }
 
 } // namespace qm
+
+namespace qm {
+
+// Old recordings' rectangle and polygon fills, with and without their own colour.
+TEST(LayerEvents, OldRecordingsFillRectanglesAndPolygons)
+{
+    TEventPacket packets;
+    ByteWriter size;
+    size.u16(40), size.u16(30);
+    ASSERT_TRUE(packets.appendPacket(512, size.data()));
+    ByteWriter rect;
+    rect.u8(0), rect.i16(2), rect.i16(3), rect.i16(12), rect.i16(9), rect.u8(0x11), rect.u8(0x22),
+        rect.u8(0x33);
+    ASSERT_TRUE(packets.appendPacket(296, rect.data()));
+    ByteWriter triangle;
+    triangle.u8(0), triangle.u8(0x40), triangle.u8(0x50), triangle.u8(0x60), triangle.u16(3);
+    triangle.i16(20), triangle.i16(2), triangle.i16(38), triangle.i16(2), triangle.i16(29),
+        triangle.i16(28);
+    ASSERT_TRUE(packets.appendPacket(304, triangle.data()));
+    packets.appendEndCode();
+
+    test::RecordedPaper fresh;
+    TLegacyReplay replay(*fresh.paper, fresh.flow);
+    ASSERT_TRUE(replay.open(packets.bytes()));
+    ASSERT_EQ(replay.playAll(), TReplayStep::end) << replay.missingOperation;
+    const CLayerData& layer = *fresh.paper->layer(0);
+    auto at = [&](int x, int y) { return layer.image()->GetPixel(x + layer.offsetX, y + layer.offsetY); };
+    // Colour bytes are red, green, blue in that order; the old engine keeps the layer's alpha,
+    // so only the colours tell.
+    const uint32_t untouched = at(0, 0) & 0xFFFFFFu;
+    EXPECT_EQ(at(2, 3) & 0xFFFFFFu, 0x112233u);
+    EXPECT_EQ(at(11, 8) & 0xFFFFFFu, 0x112233u);
+    EXPECT_EQ(at(12, 8) & 0xFFFFFFu, untouched);
+    EXPECT_EQ(at(29, 8) & 0xFFFFFFu, 0x405060u);
+    EXPECT_EQ(at(21, 20) & 0xFFFFFFu, untouched); // outside the triangle's left edge
+}
+
+} // namespace qm

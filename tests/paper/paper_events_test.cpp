@@ -48,6 +48,12 @@ public:
     void recordLayerName(int32_t, const std::string&) override { layerAction("name"); }
     void recordLayerOffset(int32_t, int32_t, int32_t) override { layerAction("offset"); }
     void recordLayerMove(int32_t, int32_t) override { layerAction("move"); }
+    void recordAreaFill(uint8_t, int32_t, int32_t, TPoint, TPointF) override { layerAction("area"); }
+    void recordPolygonFill(int32_t, std::span<const TPointF>) override { layerAction("polygon"); }
+    void recordChannel(uint8_t, const TChannelEventHead&, const TChannel&) override
+    {
+        layerAction("channel");
+    }
     void layerAction(const std::string& what)
     {
         log.push_back(what);

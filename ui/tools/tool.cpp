@@ -32,8 +32,12 @@ TToolTable makeTools(TDrawWindowWidget& window)
     tools[1] = makeZoomTool(window);
     tools[2] = makePickerTool(window);
     tools[3] = makeViewTool(window);
-    for (size_t mode = 4; mode < tools.size(); ++mode)
-        tools[mode] = makePlaceholderTool(window);
+    tools[4] = makeFillTool(window);
+    tools[6] = makeShapeTool(window, false);
+    tools[7] = makeShapeTool(window, true);
+    for (size_t mode = 5; mode < tools.size(); ++mode)
+        if (!tools[mode])
+            tools[mode] = makePlaceholderTool(window);
     return tools;
 }
 

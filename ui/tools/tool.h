@@ -4,7 +4,9 @@
 #pragma once
 
 #include "paint/mode_mngr.h"
+#include "paint/stroke.h"
 
+#include <QPainter>
 #include <QPointF>
 #include <Qt>
 
@@ -42,12 +44,31 @@ public:
     virtual void hover(const TInput&);          // moved with no button: shows the position
     virtual void key(const TInput&) {}
     virtual void leave() {}
+    // Draws the mode's overlay (a rubber band) over the view.
+    virtual void paintOverlay(QPainter&) {}
 
     // Runs the handler of a slot.
     void handle(TModeSlot slot, const TInput& input);
 
 protected:
     TDrawWindowWidget& window_;
+};
+
+// The live stroke at a tool's own opacity (the tools window's setting) for the length of one
+// operation; the pen's opacity comes back afterwards whatever happens.
+class TToolOpacity {
+public:
+    TToolOpacity(TStroke& stroke, float opacity) : stroke_(stroke), saved_(stroke.opacity)
+    {
+        stroke_.setOpacity(opacity);
+    }
+    ~TToolOpacity() { stroke_.opacity = saved_; }
+    TToolOpacity(const TToolOpacity&) = delete;
+    TToolOpacity& operator=(const TToolOpacity&) = delete;
+
+private:
+    TStroke& stroke_;
+    float saved_;
 };
 
 using TToolTable = std::array<std::unique_ptr<TTool>, kModeCount>;
@@ -60,6 +81,9 @@ std::unique_ptr<TTool> makePenTool(TDrawWindowWidget& window);
 std::unique_ptr<TTool> makeZoomTool(TDrawWindowWidget& window);
 std::unique_ptr<TTool> makePickerTool(TDrawWindowWidget& window);
 std::unique_ptr<TTool> makeViewTool(TDrawWindowWidget& window);
+std::unique_ptr<TTool> makeFillTool(TDrawWindowWidget& window);
+// Modes 6 (outlines drawn with the pen) and 7 (filled shapes).
+std::unique_ptr<TTool> makeShapeTool(TDrawWindowWidget& window, bool filled);
 // Modes whose operations are not built yet: they show the position and do nothing else.
 std::unique_ptr<TTool> makePlaceholderTool(TDrawWindowWidget& window);
 

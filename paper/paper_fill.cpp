@@ -1,0 +1,339 @@
+// The fills on the paper: the paint bucket and the magic wand (a seed fill grows a coverage
+// channel), the filled shapes, and the Insert and Delete keys (area fills). Live, each works out
+// what it fills, records that and then changes the layer or the selection through the same
+// routine a replay calls, so a replay never grows a region again and gives the same pixels.
+#include "paper/paper.h"
+
+#include "paint/brush_plot.h"
+#include "select/area_fill.h"
+#include "select/seed_fill.h"
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <new>
+
+namespace qm {
+
+namespace {
+
+// A fill is a pixel edit of the layer: its rectangle is saved as a block snapshot.
+constexpr int kUndoFill = 0;
+
+TChannel cropped(const TChannel& channel, const TRect& rect)
+{
+    TChannel out(rect.width(), rect.height());
+    for (int32_t y = 0; y < rect.height(); ++y)
+        std::copy_n(channel.row(rect.top + y) + rect.left, rect.width(), out.row(y));
+    return out;
+}
+
+// The area fillers' coverage painted with the pen colour through the stroke's plotting.
+class TPlotSink : public TCoverageSink {
+public:
+    TPlotSink(TMTC& work, const TPlotter& plot, uint32_t colour)
+        : work_(work), plot_(plot), colour_(colour)
+    {
+    }
+    void row(int32_t y, int32_t x, int32_t count, const float* coverage) override
+    {
+        uint32_t* pixels = work_.row(y);
+        for (int32_t i = 0; i < count; ++i)
+            if (const uint32_t a = coverageByte(coverage[i]))
+                plot_.plotColour(pixels[x + i], x + i, y, colour_, a);
+    }
+
+private:
+    TMTC& work_;
+    const TPlotter& plot_;
+    uint32_t colour_;
+};
+
+} // namespace
+
+TPlotter TPaper::plotterFor(const TStroke& stroke, const CLayerData& layer) const
+{
+    TPlotSources sources;
+    sources.selectionActive = selectionActive != 0;
+    sources.currentMask = masks->Mask(masks->CurrentIndex());
+    sources.tone = window.playback == TPlayback::current && eventMngr ? eventMngr->replayTones()
+                                                                      : services_.tones;
+    sources.gradation = gradation.get();
+    sources.layerOffsetX = layer.offsetX;
+    sources.layerOffsetY = layer.offsetY;
+    sources.legacyEngine = !isCurrentEngine();
+    return selectPixelRoutines(stroke, sources);
+}
+
+CLayerData* TPaper::fillTarget(TFlowImage& flow, int32_t index)
+{
+    CLayerData* layer = layers->Get(index);
+    if (!layer || !layer->image())
+        return nullptr;
+    if (index != currentLayerIndex())
+        setCurrentLayer(flow, index);
+    if (!flow.holds(*layer, index) && !flow.take(*layer, index, width, height))
+        return nullptr;
+    return layer;
+}
+
+void TPaper::fillDone(TFlowImage& flow, CLayerData& layer, const TRect& inLayer)
+{
+    TBox box = toBox(inLayer);
+    if (clipBoxToSize(box, layer.imageWidth(), layer.imageHeight()))
+        layer.image()->ImportFrom(flow.work, {box.x, box.y}, 255, box);
+    const TRect onPaper = moved(inLayer, -layer.offsetX, -layer.offsetY);
+    updateRect(flow, window.view(), onPaper, nullptr);
+    setModified(true);
+    strokeDone(inLayer);
+}
+
+bool TPaper::hasSelection() const
+{
+    const CMaskData* mask = masks->Mask(masks->CurrentIndex());
+    return mask && mask->IsValid();
+}
+
+// ---- seed fills ----
+
+bool TPaper::growRegion(TPoint at, const TSeedFillOptions& options, bool barrier, TChannel& region,
+                        TRect& rect)
+{
+    CLayerData* layer = currentLayer();
+    if (!layer || !layer->image())
+        return false;
+    const CMaskData* mask = masks->Mask(masks->CurrentIndex());
+    if (!barrier || (mask && !mask->IsValid()))
+        mask = nullptr;
+    std::unique_ptr<CSeedFillCore> filler;
+    TPoint seed = at;
+    TMTC view;
+    try {
+        if (options.fromView) {
+            updateAll(); // the displayed picture as it is now
+            view = picture();
+            if (mask)
+                filler = std::make_unique<CSeedFillTCWithMask>(view, *mask, TPoint{0, 0});
+            else
+                filler = std::make_unique<CSeedFillTC>(view);
+        } else {
+            seed = {at.x + layer->offsetX, at.y + layer->offsetY};
+            if (mask)
+                filler = std::make_unique<CSeedFillWithMask>(*layer, *mask);
+            else
+                filler = std::make_unique<CSeedFillWithAlpha>(*layer->image());
+        }
+    } catch (const std::bad_alloc&) {
+        messages().showMessage(kLayerCreateFailed);
+        return false;
+    }
+    filler->SetAntiAlias(options.antiAlias);
+    filler->setMessageSink(&messages());
+    if (!filler->Fill(seed, std::clamp(options.limit, 0, kMaxFillLimit)))
+        return false;
+    rect = filler->filledBounds();
+    if (rect.width() <= 0 || rect.height() <= 0)
+        return false;
+    TChannel whole = filler->extractChannel();
+    if (!options.antiAlias || filler->overflowed())
+        solidifyInterior(whole, rect);
+    region = cropped(whole, rect);
+    return true;
+}
+
+bool TPaper::paintBucket(TFlowImage& flow, TStroke& stroke, TPoint at,
+                         const TSeedFillOptions& options)
+{
+    TChannel region;
+    TRect rect;
+    if (!growRegion(at, options, true, region, rect))
+        return false;
+    const CLayerData& layer = *currentLayer();
+    TChannelEventHead head;
+    head.layer = int16_t(currentLayerIndex());
+    head.first = {layer.offsetX, layer.offsetY};
+    head.second = at;
+    head.options[0] = options.antiAlias ? 1 : 0;
+    head.options[2] = options.fromView ? 1 : 0;
+    head.optionValue = int16_t(std::clamp(options.limit, 0, kMaxFillLimit));
+    // The bucket's channel always lies in the layer's image.
+    head.rect = options.fromView ? moved(rect, layer.offsetX, layer.offsetY) : rect;
+    return applyChannel(flow, stroke,
+                        options.fromView ? channelEvent::bucketOnView : channelEvent::bucket, head,
+                        region, true);
+}
+
+bool TPaper::magicWand(TFlowImage& flow, TStroke& stroke, TPoint at,
+                       const TSeedFillOptions& options, MaskCombine mode)
+{
+    TChannel region;
+    TRect rect;
+    if (!growRegion(at, options, false, region, rect))
+        return false;
+    const CLayerData& layer = *currentLayer();
+    TChannelEventHead head;
+    head.layer = int16_t(currentLayerIndex());
+    head.value = int16_t(std::max(0, masks->CurrentIndex()));
+    head.first = {layer.offsetX, layer.offsetY};
+    head.second = at;
+    head.options[0] = options.antiAlias ? 1 : 0;
+    head.options[1] = uint8_t(mode);
+    head.options[2] = options.fromView ? 1 : 0;
+    head.optionValue = int16_t(std::clamp(options.limit, 0, kMaxFillLimit));
+    head.rect = rect;
+    return applyChannel(flow, stroke,
+                        options.fromView ? channelEvent::wandOnView : channelEvent::wand, head,
+                        region, true);
+}
+
+bool TPaper::applyChannel(TFlowImage& flow, TStroke& stroke, uint8_t sub,
+                          const TChannelEventHead& head, const TChannel& channel, bool record)
+{
+    if (channel.width() != head.rect.width() || channel.height() != head.rect.height())
+        return false;
+    if (isWandEvent(sub))
+        return selectChannel(sub, head, channel, record);
+    CLayerData* layer = fillTarget(flow, head.layer);
+    if (!layer)
+        return false;
+    TRect inImage;
+    if (!intersectRect(head.rect, {0, 0, flow.work.width(), flow.work.height()}, inImage))
+        return false;
+    if (record) {
+        if (recording())
+            eventMngr->recordChannel(sub, head, channel);
+        saveUndoRect(head.layer, inImage, kUndoFill);
+    }
+    const TPlotter plot = plotterFor(stroke, *layer);
+    const float opacity = stroke.opacity;
+    for (int32_t y = inImage.top; y < inImage.bottom; ++y) {
+        const uint8_t* coverage = channel.row(y - head.rect.top) - head.rect.left;
+        uint32_t* pixels = flow.work.row(y);
+        for (int32_t x = inImage.left; x < inImage.right; ++x)
+            if (coverage[x] != 0)
+                if (const uint32_t a = uint32_t(float(coverage[x]) * opacity))
+                    plot.plotColour(pixels[x], x, y, stroke.color, a);
+    }
+    fillDone(flow, *layer, inImage);
+    return true;
+}
+
+bool TPaper::selectChannel(uint8_t sub, const TChannelEventHead& head, const TChannel& channel,
+                           bool record)
+{
+    const CLayerData* layer = layers->Get(head.layer);
+    if (!layer || head.options[1] > uint8_t(MaskCombine::Intersect))
+        return false;
+    const int32_t slot = head.value;
+    if (!masks->Mask(slot))
+        return false;
+    // ApplyChannel takes the paper position of the channel's corner, negated.
+    TPoint origin{-head.rect.left, -head.rect.top};
+    if (sub == channelEvent::wand)
+        origin = {layer->offsetX - head.rect.left, layer->offsetY - head.rect.top};
+    if (record && recording())
+        eventMngr->recordChannel(sub, head, channel);
+    std::unique_ptr<CMaskData> replaced;
+    if (!masks->ApplyChannel(slot, channel, MaskCombine(head.options[1]), origin, replaced))
+        return false;
+    if (record && undoMngr)
+        undoMngr->RecordMaskPut(47, slot, std::move(replaced));
+    selectionActive = 1;
+    selectionShown = 1;
+    masks->UpdateThumbnail(slot);
+    updateAll();
+    window.layersChanged();
+    setModified(true);
+    return true;
+}
+
+// ---- area fills ----
+
+bool TPaper::renderArea(TFlowImage& flow, TStroke& stroke, int32_t index, const CFillMngr& filler,
+                        uint32_t colour, bool record, const std::function<void()>& recordEvent)
+{
+    CLayerData* layer = fillTarget(flow, index);
+    if (!layer || !filler.IsValid())
+        return false;
+    TRect bounds;
+    if (!intersectRect(filler.Bounds(), {0, 0, flow.work.width(), flow.work.height()}, bounds))
+        return false;
+    if (record) {
+        if (recording())
+            recordEvent();
+        saveUndoRect(index, bounds, kUndoFill);
+    }
+    const TPlotter plot = plotterFor(stroke, *layer);
+    TPlotSink sink(flow.work, plot, colour);
+    filler.Render(flow.work.width(), flow.work.height(), sink);
+    fillDone(flow, *layer, bounds);
+    return true;
+}
+
+bool TPaper::fillShape(TFlowImage& flow, TStroke& stroke, bool record, TFillShape shape,
+                       TPoint first, TPointF second)
+{
+    const int32_t index = currentLayerIndex();
+    const CLayerData* layer = currentLayer();
+    if (!layer)
+        return false;
+    // Layer position = paper position + offset.
+    const TPointF p1{float(first.x + layer->offsetX), float(first.y + layer->offsetY)};
+    const TPointF p2{second.x + float(layer->offsetX), second.y + float(layer->offsetY)};
+    std::unique_ptr<CFillMngr> filler;
+    if (shape == TFillShape::ellipse) {
+        auto ellipse = std::make_unique<CEllipseFiller>();
+        ellipse->SetEllipse(p1, p2);
+        filler = std::move(ellipse);
+    } else if (shape == TFillShape::rectangle) {
+        filler = std::make_unique<CFillMngr>();
+        filler->SetRect(p1, p2);
+    } else {
+        return false;
+    }
+    filler->SetOpacity(stroke.opacity);
+    return renderArea(flow, stroke, index, *filler, stroke.color, record, [&] {
+        eventMngr->recordAreaFill(areaFillEvent::shape, index, int32_t(shape), first, second);
+    });
+}
+
+bool TPaper::fillPolygon(TFlowImage& flow, TStroke& stroke, bool record,
+                         std::span<const TPointF> points)
+{
+    const int32_t index = currentLayerIndex();
+    const CLayerData* layer = currentLayer();
+    if (!layer || points.size() < 3)
+        return false;
+    std::vector<TPointF> inLayer(points.begin(), points.end());
+    for (TPointF& p : inLayer)
+        p = {p.x + float(layer->offsetX), p.y + float(layer->offsetY)};
+    CPolygonFiller filler;
+    if (!filler.SetPolygon(inLayer))
+        return false;
+    filler.SetOpacity(stroke.opacity);
+    return renderArea(flow, stroke, index, filler, stroke.color, record,
+                      [&] { eventMngr->recordPolygonFill(index, points); });
+}
+
+bool TPaper::fillWholeLayer(TFlowImage& flow, TStroke& stroke, bool record, uint8_t sub)
+{
+    const int32_t index = currentLayerIndex();
+    const CLayerData* layer = currentLayer();
+    if (!layer || !layer->image())
+        return false;
+    CFillMngr filler;
+    filler.SetRect({0.0f, 0.0f}, {float(layer->imageWidth()), float(layer->imageHeight())});
+    filler.SetOpacity(stroke.opacity);
+    // Deleting the selection paints it with the paper colour; the mask decides where.
+    const uint32_t colour = sub == areaFillEvent::clearSelection ? paperColor : stroke.color;
+    const uint8_t active = selectionActive;
+    if (sub == areaFillEvent::clearSelection)
+        selectionActive = 1;
+    const bool done = renderArea(flow, stroke, index, filler, colour, record, [&] {
+        eventMngr->recordAreaFill(sub, index, 0, {0, 0}, {0.0f, 0.0f});
+    });
+    selectionActive = active;
+    return done;
+}
+
+} // namespace qm

@@ -1,0 +1,152 @@
+// The fill and shape tools in a real drawing window: the bucket clicked, each shape dragged or
+// clicked out, the keys; every result recorded so that a replay on another paper gives the
+// same layers.
+#include "render_run.h"
+#include "window_fixture.h"
+
+#include "../paper/paper_fixture.h"
+
+namespace qm::ui::test {
+
+namespace {
+
+class FillTools : public WindowFixture {
+protected:
+    void useTool(int button, int option = -1)
+    {
+        ASSERT_TRUE(shell->context().modes.setModeFromTool(button, option));
+    }
+    void dragOut(QPointF from, QPointF to)
+    {
+        press(from);
+        drag((from + to) / 2);
+        drag(to);
+        release(to);
+    }
+    void click(QPointF pos)
+    {
+        press(pos);
+        release(pos);
+    }
+    // The recording replayed on a fresh paper gives the window's layers.
+    void expectReplayMatches()
+    {
+        qm::test::RecordedPaper replay;
+        ASSERT_EQ(replay.events().openForReplay(window->document().events().fileData(),
+                                                replay.flow),
+                  TReplayOpen::success);
+        ASSERT_EQ(replay.events().replayAll(replay.flow), TReplayStep::end)
+            << replay.events().missingOperation;
+        ASSERT_EQ(replay.paper->layerCount(), paper().layerCount());
+        for (int32_t i = 0; i < paper().layerCount(); ++i)
+            qm::test::expectSameLayer(*paper().layer(i), *replay.paper->layer(i));
+
+        // And the executable's render of the saved recording shows the window's picture.
+        const QString recording = dir.filePath(QStringLiteral("fills.qm3"));
+        ASSERT_TRUE(main().saveEvents(window, recording, false));
+        std::string said;
+        ASSERT_EQ(renderRecording(recording, dir.filePath(QStringLiteral("out")),
+                                  dir.filePath(QStringLiteral("render.ini")), said),
+                  0)
+            << said;
+        const TBmp24 bmp = readBmp24(dir.filePath(QStringLiteral("out/fills.bmp")));
+        ASSERT_EQ(bmp.width, paper().width);
+        const TMTC shown = paper().picture();
+        int differing = 0;
+        for (int y = 0; y < bmp.height; ++y)
+            for (int x = 0; x < bmp.width; ++x)
+                differing += bmp.at(x, y) != (shown.pixel(x, y) & 0xFFFFFFu);
+        EXPECT_EQ(differing, 0);
+    }
+};
+
+} // namespace
+
+TEST_F(FillTools, BucketShapesOutlinesAndKeysPaintAndReplay)
+{
+    // A closed outline rectangle with the pen (Draw Along Shape, its first submode).
+    useTool(10, 0);
+    ASSERT_EQ(shell->context().modes.mode, 6);
+    dragOut(at(20, 20), at(120, 90));
+    EXPECT_NE(layerPixel(20, 55) >> 24, 0u);  // on its left side
+    EXPECT_EQ(layerPixel(70, 55) >> 24, 0u);  // not inside
+    const uint32_t afterOutline = eventCount();
+
+    // The bucket inside it, in green.
+    stroke().color = 0x00C000;
+    useTool(4);
+    ASSERT_EQ(shell->context().modes.mode, 4);
+    click(at(70, 55));
+    EXPECT_EQ(layerPixel(70, 55), 0xFF00C000u);
+    EXPECT_EQ(layerPixel(150, 150) >> 24, 0u); // outside the outline
+    EXPECT_EQ(eventCount(), afterOutline + 1);
+
+    // A filled ellipse and a filled rectangle dragged out (Fill Shape).
+    stroke().color = 0xC00000;
+    useTool(11, 1);
+    dragOut(at(150, 20), at(250, 80));
+    EXPECT_EQ(layerPixel(200, 50), 0xFFC00000u);
+    EXPECT_EQ(layerPixel(151, 21) >> 24, 0u); // the corner stays out of an ellipse
+    useTool(11, 0);
+    dragOut(at(150, 120), at(200, 160));
+    EXPECT_EQ(layerPixel(151, 121), 0xFFC00000u);
+
+    // A filled polygon clicked out and closed with a double-click.
+    useTool(11, 2);
+    click(at(220, 110));
+    click(at(290, 110));
+    press(at(255, 190));
+    release(at(255, 190));
+    mouse(QEvent::MouseButtonDblClick, at(255, 190), Qt::LeftButton, Qt::LeftButton);
+    release(at(255, 190));
+    EXPECT_EQ(layerPixel(255, 130), 0xFFC00000u);
+    EXPECT_EQ(layerPixel(222, 185) >> 24, 0u);
+
+    // A free shape dragged by hand (Fill Enclosed Area).
+    useTool(13);
+    press(at(30, 120));
+    for (QPointF p : {at(90, 120), at(90, 190), at(30, 190)})
+        drag(p);
+    release(at(30, 190));
+    EXPECT_EQ(layerPixel(60, 155), 0xFFC00000u);
+
+    // A straight line.
+    useTool(12, 3);
+    dragOut(at(10, 195), at(290, 195));
+    EXPECT_NE(layerPixel(150, 195) >> 24, 0u);
+
+    // Insert fills a new layer with the pen colour.
+    window->newLayer();
+    stroke().color = 0x123456;
+    key(QEvent::KeyPress, Qt::Key_Insert);
+    EXPECT_EQ(layerPixel(5, 5, paper().currentLayerIndex()), 0xFF123456u);
+
+    expectReplayMatches();
+    // And the Insert key's fill goes with undo and comes back with redo.
+    const TMTC all = qm::test::flatLayer(*paper().layer(1));
+    ASSERT_TRUE(window->undo());
+    EXPECT_EQ(layerPixel(5, 5, 1) >> 24, 0u);
+    ASSERT_TRUE(window->redo());
+    EXPECT_TRUE(qm::test::sameImage(all, qm::test::flatLayer(*paper().layer(1))));
+}
+
+TEST_F(FillTools, TheWandSelectsAndDeleteFillsTheSelectionWithThePaperColour)
+{
+    useTool(10, 0);
+    dragOut(at(20, 20), at(120, 90));
+    useTool(18); // Automatic Selection
+    ASSERT_EQ(shell->context().modes.mode, 4);
+    ASSERT_EQ(shell->context().modes.submode(), 3);
+    click(at(70, 55));
+    ASSERT_TRUE(paper().hasSelection());
+    const CMaskData& mask = *paper().masks->Mask(paper().masks->CurrentIndex());
+    EXPECT_EQ(mask.ValueAt(70, 55), 255);
+    EXPECT_LE(mask.ValueAt(200, 150), 0);
+
+    key(QEvent::KeyPress, Qt::Key_Delete);
+    EXPECT_EQ(layerPixel(70, 55), 0xFF000000u | paper().paperColor);
+    EXPECT_EQ(layerPixel(200, 150) >> 24, 0u);
+    expectReplayMatches();
+}
+
+} // namespace qm::ui::test
