@@ -2,9 +2,14 @@
 // clicked out, the keys; every result recorded so that a replay on another paper gives the
 // same layers.
 #include "render_run.h"
+#include "ui/tools_window.h"
 #include "window_fixture.h"
 
 #include "../paper/paper_fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QSpinBox>
 
 namespace qm::ui::test {
 
@@ -147,6 +152,40 @@ TEST_F(FillTools, TheWandSelectsAndDeleteFillsTheSelectionWithThePaperColour)
     EXPECT_EQ(layerPixel(70, 55), 0xFF000000u | paper().paperColor);
     EXPECT_EQ(layerPixel(200, 150) >> 24, 0u);
     expectReplayMatches();
+}
+
+} // namespace qm::ui::test
+
+namespace qm::ui::test {
+
+// The Options window holds the bucket's and the wand's own colour limit, source and edge.
+TEST_F(FillTools, TheOptionsWindowSetsTheBucketsAndTheWandsSettings)
+{
+    TControlWindow options(shell->context());
+    useTool(4);
+    options.followMode();
+    auto* limit = options.findChild<QSpinBox*>(QStringLiteral("fillLimit"));
+    auto* source = options.findChild<QComboBox*>(QStringLiteral("fillTarget"));
+    auto* smooth = options.findChild<QCheckBox*>(QStringLiteral("fillAntiAlias"));
+    ASSERT_TRUE(limit && source && smooth);
+    limit->setValue(55);
+    source->setCurrentIndex(1);
+    smooth->setChecked(true);
+    const TConfigSettings& c = shell->context().profile.config;
+    EXPECT_EQ(c.fillLimit, 55);
+    EXPECT_EQ(c.fillTarget, 1);
+    EXPECT_TRUE(c.fillAntiAlias);
+    EXPECT_EQ(c.wandLimit, 20); // the wand keeps its own
+
+    useTool(18);
+    options.followMode();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the bucket's controls
+    limit = options.findChild<QSpinBox*>(QStringLiteral("fillLimit"));
+    ASSERT_NE(limit, nullptr);
+    EXPECT_EQ(limit->value(), 20);
+    limit->setValue(7);
+    EXPECT_EQ(c.wandLimit, 7);
+    EXPECT_EQ(c.fillLimit, 55);
 }
 
 } // namespace qm::ui::test
