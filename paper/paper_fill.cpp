@@ -51,20 +51,6 @@ private:
 
 } // namespace
 
-TPlotter TPaper::plotterFor(const TStroke& stroke, const CLayerData& layer) const
-{
-    TPlotSources sources;
-    sources.selectionActive = selectionActive != 0;
-    sources.currentMask = masks->Mask(masks->CurrentIndex());
-    sources.tone = window.playback == TPlayback::current && eventMngr ? eventMngr->replayTones()
-                                                                      : services_.tones;
-    sources.gradation = gradation.get();
-    sources.layerOffsetX = layer.offsetX;
-    sources.layerOffsetY = layer.offsetY;
-    sources.legacyEngine = !isCurrentEngine();
-    return selectPixelRoutines(stroke, sources);
-}
-
 CLayerData* TPaper::fillTarget(TFlowImage& flow, int32_t index)
 {
     CLayerData* layer = layers->Get(index);
@@ -110,7 +96,6 @@ bool TPaper::growRegion(TPoint at, const TSeedFillOptions& options, bool barrier
     TMTC view;
     try {
         if (options.fromView) {
-            updateAll(); // the displayed picture as it is now
             view = picture();
             if (mask)
                 filler = std::make_unique<CSeedFillTCWithMask>(view, *mask, TPoint{0, 0});

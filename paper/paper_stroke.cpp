@@ -64,24 +64,31 @@ void TPaper::startStroke(TFlowImage& flow, TStroke& stroke, bool record, float x
     window.pointCount = 0;
 }
 
-void TPaper::reselectRoutines(TFlowImage& flow, const TStroke& stroke)
+// The stroke's plotting on a layer: the selection, the screentone of the recording being
+// replayed or the live one, the gradation, the engine's alpha rule.
+TPlotter TPaper::plotterFor(const TStroke& stroke, const CLayerData& layer) const
 {
-    CLayerData* layer = layers->Get(stroke.layerIndex);
-    if (!layer)
-        return;
     TPlotSources sources;
     sources.selectionActive = selectionActive != 0;
     sources.currentMask = masks->Mask(masks->CurrentIndex());
     sources.tone = window.playback == TPlayback::current && eventMngr ? eventMngr->replayTones()
                                                                       : services_.tones;
     sources.gradation = gradation.get();
-    sources.layerOffsetX = layer->offsetX;
-    sources.layerOffsetY = layer->offsetY;
+    sources.layerOffsetX = layer.offsetX;
+    sources.layerOffsetY = layer.offsetY;
     sources.legacyEngine = !isCurrentEngine();
+    return selectPixelRoutines(stroke, sources);
+}
+
+void TPaper::reselectRoutines(TFlowImage& flow, const TStroke& stroke)
+{
+    CLayerData* layer = layers->Get(stroke.layerIndex);
+    if (!layer)
+        return;
     canvas_.work = &flow.work;
     canvas_.coverage = &flow.coverage;
     canvas_.layer = layer->image();
-    canvas_.plot = selectPixelRoutines(stroke, sources);
+    canvas_.plot = plotterFor(stroke, *layer);
     canvas_.neutral = neutralColour(layer->mode & 0x7F);
     canvas_.legacy = !isCurrentEngine();
 }
