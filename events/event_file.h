@@ -15,6 +15,7 @@
 
 #include "core/byte_io.h"
 #include "core/dib_core.h"
+#include "files/image_block.h" // the thumbnail's block, and blockMagic
 
 #include <cstdint>
 #include <span>
@@ -56,13 +57,6 @@ struct TEventFileData {
     int32_t paperHeight = 0;
 };
 
-// A block's magic as the 32-bit value the file holds (its four characters in order).
-constexpr uint32_t blockMagic(const char (&name)[5])
-{
-    return uint32_t(uint8_t(name[0])) | uint32_t(uint8_t(name[1])) << 8 |
-           uint32_t(uint8_t(name[2])) << 16 | uint32_t(uint8_t(name[3])) << 24;
-}
-
 inline constexpr int32_t kEventSegmentSize = 65536;
 inline constexpr uint16_t kEventFormatCode = 17; // the newest format code we write and read
 inline constexpr int32_t kThumbnailSide = 256;
@@ -93,10 +87,18 @@ bool writeThumbnailBlock(ByteWriter& out, const TMTC& thumbnail, int32_t paperWi
 
 // Scrambling of a kind 2 thumbnail's compressed bytes: every complete group of `groupSize`
 // bytes reversed, then the bytes at offsets 0, stride + 1, 2 × (stride + 1), … XORed with the
-// complement of the key. Unscrambling applies the XOR first and the reversal second.
-void scrambleThumbnail(std::span<uint8_t> bytes, uint8_t groupSize, uint8_t key, uint8_t stride);
-void unscrambleThumbnail(std::span<uint8_t> bytes, uint8_t groupSize, uint8_t key,
-                         uint8_t stride);
+// complement of the key. Unscrambling applies the XOR first and the reversal second. The
+// image block does it; these name it for the thumbnail.
+inline void scrambleThumbnail(std::span<uint8_t> bytes, uint8_t groupSize, uint8_t key,
+                              uint8_t stride)
+{
+    scrambleImageBlock(bytes, groupSize, key, stride);
+}
+inline void unscrambleThumbnail(std::span<uint8_t> bytes, uint8_t groupSize, uint8_t key,
+                                uint8_t stride)
+{
+    unscrambleImageBlock(bytes, groupSize, key, stride);
+}
 
 // Writes an event file (through a temporary file renamed over the target): a thumbnail block
 // when a composite picture and a kind of 1 or 2 are given, then the compressed section, or the

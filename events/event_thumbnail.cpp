@@ -1,11 +1,11 @@
 // The thumbnail block at the start of an event file; see event_file.h.
 //
 // Pixels are 0xAARRGGBB, stored as little-endian u32s (bytes B, G, R, A), rows top to bottom,
-// compressed as one zstd frame.
+// in an image block (files/image_block.h).
 #include "events/event_file.h"
 
 #include "core/scale_image.h"
-#include "files/compressor.h"
+#include "files/image_block.h"
 
 #include <algorithm>
 #include <new>
@@ -14,7 +14,6 @@ namespace qm {
 
 namespace {
 
-constexpr uint32_t kDescriptorSize = 40;
 // Kind 2 parameters. The key is ours to choose; readers take it from the descriptor.
 constexpr uint8_t kGroupSize = 4;
 constexpr uint8_t kScrambleKey = 0xA7;
@@ -57,27 +56,6 @@ bool makeThumbnail(const TMTC& composite, TMTC& thumbnail)
     return true;
 }
 
-void scrambleThumbnail(std::span<uint8_t> bytes, uint8_t groupSize, uint8_t key, uint8_t stride)
-{
-    if (groupSize > 1)
-        for (size_t i = 0; bytes.size() - i >= groupSize; i += groupSize)
-            std::reverse(bytes.begin() + std::ptrdiff_t(i),
-                         bytes.begin() + std::ptrdiff_t(i + groupSize));
-    for (size_t i = 0; i < bytes.size(); i += size_t(stride) + 1)
-        bytes[i] ^= uint8_t(~key);
-}
-
-void unscrambleThumbnail(std::span<uint8_t> bytes, uint8_t groupSize, uint8_t key,
-                         uint8_t stride)
-{
-    for (size_t i = 0; i < bytes.size(); i += size_t(stride) + 1)
-        bytes[i] ^= uint8_t(~key);
-    if (groupSize > 1)
-        for (size_t i = 0; bytes.size() - i >= groupSize; i += groupSize)
-            std::reverse(bytes.begin() + std::ptrdiff_t(i),
-                         bytes.begin() + std::ptrdiff_t(i + groupSize));
-}
-
 bool writeThumbnailBlock(ByteWriter& out, const TMTC& thumbnail, int32_t paperWidth,
                          int32_t paperHeight, int kind)
 {
@@ -91,34 +69,16 @@ bool writeThumbnailBlock(ByteWriter& out, const TMTC& thumbnail, int32_t paperWi
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x)
             pixels.u32(thumbnail.pixel(x, y));
-    std::vector<uint8_t> compressed;
-    if (compressAppend(pixels.data(), compressed) == 0)
-        return false;
-    const bool scrambled = kind == kThumbnailScrambled;
-    if (scrambled)
-        scrambleThumbnail(compressed, kGroupSize, kScrambleKey, kStride);
-    const size_t padding = paddingTo4(compressed.size());
-
-    out.u32(blockMagic("QTNL"));
-    out.u32(uint32_t(kDescriptorSize + compressed.size() + padding));
-    out.u8(uint8_t(kind));
-    out.u8(0);
-    out.u16(0);
-    out.u8(scrambled ? kGroupSize : 0);
-    out.u8(scrambled ? kScrambleKey : 0);
-    out.u8(scrambled ? kStride : 0);
-    out.u8(0); // tail length
-    out.i32(paperWidth);
-    out.i32(paperHeight);
-    out.i32(width);
-    out.i32(height);
-    out.u32(uint32_t(compressed.size()));
-    out.u32(uint32_t(pixels.size()));
-    out.u32(0);
-    out.u32(0);
-    out.bytes(compressed.data(), compressed.size());
-    out.zeros(padding);
-    return true;
+    TImageBlockInfo info;
+    info.kind = uint8_t(kind);
+    info.groupSize = kGroupSize;
+    info.key = kScrambleKey;
+    info.stride = kStride;
+    info.sourceWidth = paperWidth;
+    info.sourceHeight = paperHeight;
+    info.width = width;
+    info.height = height;
+    return writeImageBlock(out, info, pixels.data());
 }
 
 EventFileError readThumbnailBytes(std::span<const uint8_t> bytes, TMTC& image,
@@ -126,51 +86,34 @@ EventFileError readThumbnailBytes(std::span<const uint8_t> bytes, TMTC& image,
 {
     try {
         ByteReader in(bytes);
-        if (in.remaining() < 8 + kDescriptorSize)
+        TImageBlockInfo info;
+        std::vector<uint8_t> pixels;
+        switch (readImageBlock(in, 4, kThumbnailSide, info, pixels)) {
+        case ImageBlockError::None:
+            break;
+        case ImageBlockError::ShortRead:
             return EventFileError::ShortRead;
-        if (in.u32() != blockMagic("QTNL"))
+        case ImageBlockError::WrongMagic:
+        case ImageBlockError::UnknownKind:
             return EventFileError::WrongMagic;
-        const uint32_t length = in.u32();
-        if (length < kDescriptorSize)
+        case ImageBlockError::BadLength:
+        case ImageBlockError::BadSize:
             return EventFileError::BadLength;
-        if (in.remaining() < length)
-            return EventFileError::ShortRead;
-        const uint8_t kind = in.u8();
-        in.skip(3);
-        const uint8_t groupSize = in.u8();
-        const uint8_t key = in.u8();
-        const uint8_t stride = in.u8();
-        in.skip(1);
-        const int32_t paperW = in.i32();
-        const int32_t paperH = in.i32();
-        const int32_t width = in.i32();
-        const int32_t height = in.i32();
-        const uint32_t compressedSize = in.u32();
-        const uint32_t rawSize = in.u32();
-        in.skip(8);
-        if (kind != kThumbnailPlain && kind != kThumbnailScrambled)
-            return EventFileError::WrongMagic;
-        if (width < 1 || height < 1 || width > kThumbnailSide || height > kThumbnailSide ||
-            rawSize != uint32_t(width) * uint32_t(height) * 4 ||
-            compressedSize > length - kDescriptorSize)
-            return EventFileError::BadLength;
-        const auto stored = in.take(compressedSize);
-        std::vector<uint8_t> compressed(stored.begin(), stored.end());
-        if (kind == kThumbnailScrambled)
-            unscrambleThumbnail(compressed, groupSize, key, stride);
-        std::vector<uint8_t> pixels(rawSize);
-        if (decompressInto(compressed, pixels) != DecompressError::None)
+        case ImageBlockError::Corrupt:
             return EventFileError::AppendFailed;
+        case ImageBlockError::OutOfMemory:
+            return EventFileError::OutOfMemory;
+        }
         TMTC result;
-        if (!result.Resize(width, height))
+        if (!result.Resize(info.width, info.height))
             return EventFileError::OutOfMemory;
         ByteReader pixelReader(pixels);
-        for (int32_t y = 0; y < height; ++y)
-            for (int32_t x = 0; x < width; ++x)
+        for (int32_t y = 0; y < info.height; ++y)
+            for (int32_t x = 0; x < info.width; ++x)
                 result.row(y)[x] = pixelReader.u32();
         image = std::move(result);
-        paperWidth = paperW;
-        paperHeight = paperH;
+        paperWidth = info.sourceWidth;
+        paperHeight = info.sourceHeight;
         return EventFileError::None;
     } catch (const std::bad_alloc&) {
         return EventFileError::OutOfMemory;

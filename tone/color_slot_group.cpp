@@ -81,7 +81,7 @@ bool CColorSlotGroup::Normalize()
     int64_t sum = 0;
     for (int32_t i = first_; i < last_; ++i)
         if (stops[size_t(i)].counts())
-            sum += stops[size_t(i)].length;
+            sum += std::max(0, stops[size_t(i)].length); // a damaged file's negative length adds nothing
     if (sum <= 0)
         return false;
     total_ = int32_t(std::min<int64_t>(sum, INT32_MAX));
@@ -91,7 +91,7 @@ bool CColorSlotGroup::Normalize()
         if (!s.counts())
             continue;
         s.start = running;
-        s.span = fixedQuotient(s.length, sum);
+        s.span = fixedQuotient(std::max(0, s.length), sum);
         running += s.span;
     }
     stops[size_t(last_)].start = kFixedOne;

@@ -189,3 +189,17 @@ TEST(GradMngr, BuiltInsFixedEntryAndOptions)
     EXPECT_EQ(strip.pixel(4, 0), 0xFFFFFFFFu);
     EXPECT_EQ(gradationFillCoverage(0x80FFFFFFu, 255, 255), 128u);
 }
+
+// A damaged set file or recording may give a stop a negative length: it weighs nothing, and the
+// others still share the whole range.
+TEST(ColorSlotGroup, ANegativeLengthWeighsNothing)
+{
+    CColorSlotGroup g;
+    g.append(0x000000, kFixedOne);
+    g.append(0x808080, INT32_MIN);
+    g.append(0xFFFFFF, 0);
+    ASSERT_TRUE(g.Normalize());
+    EXPECT_EQ(g.stops[0].span, kFixedOne);
+    EXPECT_EQ(g.stops[1].span, 0);
+    EXPECT_EQ(g.stops[1].start, kFixedOne);
+}
