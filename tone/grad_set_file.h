@@ -84,16 +84,7 @@ GradSetError saveGradSet(const std::string& path, CGradMngr& gradations);
 
 // ---- loading into the list ----
 
-struct TGradSetLoad {
-    // Why nothing was loaded (37 when no entry could be read), or the last failure of an
-    // entry that was skipped; None when all were read.
-    GradSetError error = GradSetError::None;
-    int32_t announced = 0;
-    int32_t loaded = 0;
-
-    bool anyLoaded() const { return loaded > 0; }
-    int32_t missing() const { return announced > loaded ? announced - loaded : 0; }
-};
+using TGradSetLoad = TSetLoad<GradSetError>;
 
 // Replace: every entry but the fixed one goes, the file's entries follow the fixed one, and
 // the fixed entry is selected when the header says it was current, else the stored index + 1

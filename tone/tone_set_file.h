@@ -105,16 +105,19 @@ ToneSetError saveToneSet(const std::string& path, const CPatMngrBase& patterns);
 
 enum class SetLoadMode { Replace, Append };
 
-struct TToneSetLoad {
-    // Why nothing was loaded (37 when no pattern could be read), or the last failure of a
-    // pattern that was skipped; None when all were read.
-    ToneSetError error = ToneSetError::None;
+// What loading a set file did, with the file kind's error codes.
+template <typename Error>
+struct TSetLoad {
+    // Why nothing was loaded (37 when no item could be read), or the last failure of an item
+    // that was skipped; None when all were read.
+    Error error = Error::None;
     int32_t announced = 0;
     int32_t loaded = 0;
 
     bool anyLoaded() const { return loaded > 0; }
     int32_t missing() const { return announced > loaded ? announced - loaded : 0; }
 };
+using TToneSetLoad = TSetLoad<ToneSetError>;
 
 // Replace: the list becomes the file's patterns and the stored current index (clamped) is
 // selected. Append: the patterns follow the list's own and the selection stays. When nothing
