@@ -9,8 +9,9 @@ import pathlib
 import re
 import sys
 
+# The engine folders, and app/ (the plain C++ the window and the headless modes share).
 ENGINE = ["core", "layers", "undo", "select", "tone", "files", "paint", "paper", "events",
-          "paperfile", "filters", "palette", "text", "colour", "print"]
+          "paperfile", "filters", "palette", "text", "colour", "print", "app"]
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^">]+)[">]', re.M)
 
 
