@@ -189,3 +189,50 @@ TEST_F(FillTools, TheOptionsWindowSetsTheBucketsAndTheWandsSettings)
 }
 
 } // namespace qm::ui::test
+
+namespace qm::ui::test {
+
+// The outline shapes of Draw Along Shape and Straight Line, each stroked with the pen.
+TEST_F(FillTools, EveryOutlineShapeIsStrokedWithThePen)
+{
+    // An ellipse: its left-most point is on the line, its centre and the box's corner are not.
+    useTool(10, 1);
+    dragOut(at(20, 20), at(120, 90));
+    EXPECT_NE(layerPixel(20, 55) >> 24, 0u);
+    EXPECT_EQ(layerPixel(70, 55) >> 24, 0u);
+    EXPECT_EQ(layerPixel(21, 21) >> 24, 0u);
+
+    // A polygon clicked out and closed with the right button: its closing edge is drawn.
+    useTool(10, 2);
+    click(at(150, 20));
+    click(at(280, 20));
+    click(at(280, 90));
+    mouse(QEvent::MouseButtonPress, at(280, 90), Qt::RightButton, Qt::RightButton);
+    mouse(QEvent::MouseButtonRelease, at(280, 90), Qt::RightButton, Qt::NoButton);
+    EXPECT_NE(layerPixel(215, 20) >> 24, 0u);  // first edge
+    EXPECT_NE(layerPixel(215, 55) >> 24, 0u);  // the closing diagonal
+    EXPECT_EQ(layerPixel(260, 60) >> 24, 0u);  // inside stays empty
+
+    // Connected lines finished with Enter stay open: no closing edge.
+    useTool(12, 4);
+    ASSERT_EQ(shell->context().modes.submode(), 4);
+    click(at(20, 120));
+    click(at(120, 120));
+    click(at(120, 190));
+    key(QEvent::KeyPress, Qt::Key_Return);
+    EXPECT_NE(layerPixel(70, 120) >> 24, 0u);
+    EXPECT_NE(layerPixel(120, 155) >> 24, 0u);
+    EXPECT_EQ(layerPixel(70, 155) >> 24, 0u);
+
+    // Escape drops a polygon in progress.
+    const uint32_t events = eventCount();
+    useTool(10, 2);
+    click(at(150, 120));
+    click(at(250, 120));
+    key(QEvent::KeyPress, Qt::Key_Escape);
+    key(QEvent::KeyPress, Qt::Key_Return);
+    EXPECT_EQ(eventCount(), events);
+    expectReplayMatches();
+}
+
+} // namespace qm::ui::test
