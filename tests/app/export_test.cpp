@@ -8,6 +8,8 @@
 #include "files/psd_writer.h"
 #include "select/mask_mngr.h"
 
+#include "test_files.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -36,12 +38,6 @@ struct Doc {
     test::TestWindow window;
     TDocument doc;
 };
-
-std::vector<uint8_t> readBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 bool contains(const std::vector<uint8_t>& bytes, std::initializer_list<uint8_t> needle)
 {
@@ -97,7 +93,7 @@ TEST(Export, JpegAndPsdFollowTheirSettings)
     ASSERT_TRUE(exportPaper(p, "psd", dir.file("v5.psd"), v5));
     ASSERT_TRUE(exportPaper(p, "psd", dir.file("v6.psd"), v6));
     ASSERT_TRUE(exportPaper(p, "psd", dir.file("raw.psd"), raw));
-    const std::vector<uint8_t> b5 = readBytes(dir.file("v5.psd")), b6 = readBytes(dir.file("v6.psd"));
+    const std::vector<uint8_t> b5 = test::fileBytes(dir.file("v5.psd")), b6 = test::fileBytes(dir.file("v6.psd"));
     const std::initializer_list<uint8_t> luni = {'l', 'u', 'n', 'i'};
     const std::initializer_list<uint8_t> name = {0xFF, 0x9A, 0xFF, 0x72, 0xFF, 0x94, 0x00, 0x31};
     EXPECT_FALSE(contains(b5, luni));
@@ -159,7 +155,7 @@ TEST(Export, APsdsExtraChannelsBecomeMasksAndItsErrorsAreNamed)
     Doc broken;
     EXPECT_FALSE(broken.doc.loadFile(dir.file("broken.psd"), TFileKind::psd, why));
     char expected[160];
-    std::vector<uint8_t> bytes = readBytes(dir.file("broken.psd"));
+    std::vector<uint8_t> bytes = test::fileBytes(dir.file("broken.psd"));
     TPsdDocument ignored;
     std::snprintf(expected, sizeof expected, "ﾚｲﾔ読み込み中にｴﾗｰが検出されました! (err=%d)",
                   readPsd(bytes, ignored));

@@ -9,6 +9,8 @@
 
 #include "file_size_limit.h"
 
+#include "test_files.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -67,12 +69,6 @@ void makeRichPaper(Doc& d)
     d.paper->masks->SetCurrent(1);
     d.paper->selectionActive = 1;
     d.paper->refreshAll(d.flow, 3, false); // pixels were set behind the display's back
-}
-
-std::vector<uint8_t> readBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 } // namespace
@@ -233,21 +229,21 @@ TEST(PaperFile, BrokenFilesGiveTheirCodesAndAFailedSaveKeepsTheOldFile)
         small.paper->initPaper("small", small.flow, 8, 8);
         ASSERT_EQ(savePaperFile(keep, *small.paper, paperFileOption::all), PaperFileError::None);
     }
-    const std::vector<uint8_t> before = readBytes(keep);
+    const std::vector<uint8_t> before = test::fileBytes(keep);
     ASSERT_GT(good.size(), before.size() + 1000);
     {
         test::FileSizeLimit limit(before.size() + 1000);
         ASSERT_TRUE(limit.active());
         EXPECT_EQ(savePaperFile(keep, *d.paper, paperFileOption::all), PaperFileError::WriteFailed);
     }
-    EXPECT_EQ(readBytes(keep), before);
+    EXPECT_EQ(test::fileBytes(keep), before);
     std::vector<std::unique_ptr<CBlockVMTC>> images;
     for (int32_t i = 0; i < d.paper->layerCount(); ++i)
         images.push_back(d.paper->layer(i)->SwapImage(nullptr));
     EXPECT_EQ(savePaperFile(keep, *d.paper, paperFileOption::all), PaperFileError::WriteFailed);
     for (int32_t i = 0; i < d.paper->layerCount(); ++i)
         d.paper->layer(i)->SwapImage(std::move(images[size_t(i)]));
-    EXPECT_EQ(readBytes(keep), before);
+    EXPECT_EQ(test::fileBytes(keep), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
     std::filesystem::remove_all(dir);
 }

@@ -4,6 +4,8 @@
 
 #include "file_size_limit.h"
 
+#include "test_files.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -14,6 +16,9 @@
 using namespace qm;
 
 namespace {
+
+using test::fileBytes;
+using test::tempPath;
 
 // ---- a gradation set laid out by hand from the documented tables ----
 
@@ -93,19 +98,6 @@ TGradSetLoad load(const std::vector<uint8_t>& bytes, CGradMngr& gradations,
     TGradSetData data;
     EXPECT_EQ(readGradSetBytes(bytes, data), GradSetError::None);
     return applyGradSet(std::move(data), gradations, mode);
-}
-
-std::string tempPath(const std::string& name)
-{
-    return (std::filesystem::temp_directory_path() /
-            (name + "_" + std::to_string(::getpid())))
-        .string();
-}
-
-std::vector<uint8_t> fileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 } // namespace

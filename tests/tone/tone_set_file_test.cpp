@@ -5,6 +5,8 @@
 
 #include "file_size_limit.h"
 
+#include "test_files.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,6 +17,9 @@
 using namespace qm;
 
 namespace {
+
+using test::fileBytes;
+using test::tempPath;
 
 // ---- a tone set laid out by hand from the documented tables ----
 
@@ -175,19 +180,6 @@ TToneSetLoad load(const std::vector<uint8_t>& bytes, CToneMngr& tones,
     TToneSetData data;
     EXPECT_EQ(readToneSetBytes(bytes, data), ToneSetError::None);
     return applyToneSet(std::move(data), tones, mode);
-}
-
-std::string tempPath(const std::string& name)
-{
-    return (std::filesystem::temp_directory_path() /
-            (name + "_" + std::to_string(::getpid())))
-        .string();
-}
-
-std::vector<uint8_t> fileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 } // namespace
