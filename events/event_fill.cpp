@@ -60,6 +60,7 @@ bool CEventMngr::replayAreaFill(TFlowImage& flow, uint8_t sub, const std::vector
         return paper_.fillShape(flow, stroke, false, TFillShape(packet.value),
                                 {packet.x0, packet.y0}, {packet.x1, packet.y1});
     case areaFillEvent::wholeLayer:
+    case areaFillEvent::fillSelection:
     case areaFillEvent::clearSelection:
         return paper_.fillWholeLayer(flow, stroke, false, sub);
     default: return missing("area fill");
@@ -68,8 +69,8 @@ bool CEventMngr::replayAreaFill(TFlowImage& flow, uint8_t sub, const std::vector
 
 bool CEventMngr::replayChannel(TFlowImage& flow, uint8_t sub, const std::vector<uint8_t>& payload)
 {
-    if (sub > channelEvent::wandOnView)
-        return missing("text or colour mask");
+    if (sub > channelEvent::wandOnView && sub != channelEvent::colourMask)
+        return missing("text");
     TChannelPacket packet;
     if (decodeChannel(sub, payload, packet) != ChannelPacketError::None ||
         !paper_.layers->IsIndex(packet.head.layer))

@@ -282,13 +282,13 @@ void CEventMngr::recordPaperColor(uint32_t color)
         commit();
 }
 
-void CEventMngr::recordLayerEvent(int32_t code, int32_t layer)
+void CEventMngr::recordLayerEvent(int32_t code, int32_t layer, int32_t value)
 {
     if (!readyToRecord())
         return;
     writeStateRecords(false);
     ByteWriter w;
-    w.i16(int16_t(layer)), w.i16(0);
+    w.i16(int16_t(layer)), w.i16(int16_t(value));
     if (guarded([&] { return writePacket(eventCategory::layer, uint8_t(code), w.data()); }))
         commit();
 }

@@ -75,7 +75,7 @@ public:
     void recordStrokePoint(float x, float y, float pressure) override;
     void recordStrokeEnd() override;
     void recordPaperColor(uint32_t color) override;
-    void recordLayerEvent(int32_t code, int32_t layer) override;
+    void recordLayerEvent(int32_t code, int32_t layer, int32_t value = 0) override;
     void recordNewLayer(int32_t index, int32_t width, int32_t height, uint8_t opacity,
                         uint8_t mode, uint16_t flags) override;
     void recordLayerAttribute(int32_t layer, TLayerAttribute which, uint8_t value) override;
@@ -88,6 +88,13 @@ public:
     void recordPolygonFill(int32_t layer, std::span<const TPointF> points) override;
     void recordChannel(uint8_t sub, const TChannelEventHead& head,
                        const TChannel& channel) override;
+    void recordSelection(uint8_t sub, int32_t layer, int32_t slot, int32_t a, int32_t b) override;
+    void recordMaskName(int32_t slot, const std::string& name) override;
+    void recordSelectShape(uint8_t sub, const TSelectShape& shape) override;
+    void recordSelectLasso(int32_t layer, int32_t slot, MaskCombine mode,
+                           std::span<const TPointF> points) override;
+    void recordColourRange(const TColourRangeChoice& choice, const TChannelEventHead& head,
+                           const TChannel& channel) override;
     int32_t undoCount() const override;
     int32_t redoCount() const override;
     bool recordUndo() override;
@@ -202,6 +209,9 @@ private:
     bool replayPoints(TFlowImage& flow, uint8_t category, const std::vector<uint8_t>& payload);
     bool replayAreaFill(TFlowImage& flow, uint8_t sub, const std::vector<uint8_t>& payload);
     bool replayChannel(TFlowImage& flow, uint8_t sub, const std::vector<uint8_t>& payload);
+    bool replaySelection(TFlowImage& flow, uint8_t sub, const std::vector<uint8_t>& payload);
+    // Writes a selection operation (after the state records) as one event.
+    void writeSelectAction(uint8_t sub, std::span<const uint8_t> payload);
     // Writes a fill's action (after the state records, the stroke's among them) as one event.
     void writeFillAction(uint8_t category, uint8_t sub, std::span<const uint8_t> payload);
     void drawPendingPoints(TFlowImage& flow, size_t count);

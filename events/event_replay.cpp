@@ -271,6 +271,7 @@ bool CEventMngr::replayPacket(TFlowImage& flow, uint8_t category, uint8_t sub,
     case eventCategory::strokeLastPoints: return replayPoints(flow, category, payload);
     case eventCategory::areaFill: return replayAreaFill(flow, sub, payload);
     case eventCategory::channel: return replayChannel(flow, sub, payload);
+    case eventCategory::selection: return replaySelection(flow, sub, payload);
     default: return missing(categoryName(category));
     }
 }
@@ -387,7 +388,7 @@ bool CEventMngr::applyState(TFlowImage& flow, uint8_t sub, const std::vector<uin
     case stateRecord::toneDefinition: return replayTones_.define(payload);
     case stateRecord::toneAttributes: return replayTones_.select(payload);
     case 128: case 129: return missing("filter images");
-    case 136: return missing("colour mask");
+    case 136: return true; // what the colour range chose; its channel follows
     default: return false;
     }
 }
@@ -433,6 +434,8 @@ bool CEventMngr::replayLayer(TFlowImage& flow, uint8_t sub, const std::vector<ui
     switch (sub) {
     case 1: return paper_.deleteLayer(flow, layer, false);
     case 2: return paper_.clearLayer(flow, layer, false);
+    case layerMaskEvent::fill: return paper_.fillLayerMask(flow, layer, uint8_t(in.i16()), false);
+    case layerMaskEvent::negate: return paper_.negateLayerMask(flow, layer, false);
     default: break;
     }
     const int32_t command = commandOfLayerEvent(sub);

@@ -50,6 +50,13 @@ inline bool isWandEvent(uint8_t sub)
     return sub == channelEvent::wand || sub == channelEvent::wandOnView;
 }
 
+// The channels that become a selection instead of paint.
+inline bool isSelectionChannel(uint8_t sub)
+{
+    return isWandEvent(sub) || sub == channelEvent::textSelection ||
+           sub == channelEvent::colourMask;
+}
+
 // The head of a channel event. For the fills: `first` is the layer's offset when the region
 // was made, `second` the clicked paper point, `position` the displayed picture's paper origin
 // (the view variants only); options[0] the anti-alias switch, options[1] the wand's

@@ -37,6 +37,7 @@ TPaper::TPaper(TDrawWindow& owner, const TPaperServices& services)
     layers = std::make_unique<CLayerMngr>(&messages(), clock());
     layers->Construct(kInitialLayerCapacity);
     masks = std::make_unique<CMaskMngr>(0, 0, &messages());
+    masks->bindSelectionFlags(&selectionShown, &selectionActive);
     if (isCurrentEngine())
         makeUndoManager();
     else

@@ -16,6 +16,7 @@
 #include "paper/fill_options.h"
 #include "paper/flow_image.h"
 #include "paper/paper_events.h"
+#include "paper/select_options.h"
 #include "select/mask_mngr.h"
 #include "select/select_mng.h"
 #include "tone/color_slot_group.h"
@@ -190,9 +191,59 @@ public:
                    TPointF second);
     bool fillPolygon(TFlowImage& flow, TStroke& stroke, bool record,
                      std::span<const TPointF> points);
-    // The whole current layer with the pen colour (areaFillEvent::wholeLayer, the Insert key)
-    // or the selection with the paper colour (areaFillEvent::clearSelection, Delete).
+    // The whole current layer with the pen colour (areaFillEvent::wholeLayer, the Insert key),
+    // the selection with the pen colour (fillSelection) or with the paper colour
+    // (clearSelection, Delete); the last two need a selection.
     bool fillWholeLayer(TFlowImage& flow, TStroke& stroke, bool record, uint8_t sub);
+
+    // ---- selection ----
+    // Each Selection command is one edit: recorded, saved for undo, the outline rebuilt and
+    // the selection window told. A slot of −1 is the current mask. False, with nothing
+    // recorded, when there is nothing to do (no such mask, an empty mask where a selection is
+    // needed, an unchanged value).
+    // The current mask becomes the current layer's whole rectangle; the selection is switched
+    // on and shown.
+    bool selectAll(bool record);
+    bool clearMask(int32_t slot, bool record);
+    bool invertMask(int32_t slot, bool record);
+    // A new empty mask (a copy of the slot's) at the slot, made current.
+    bool insertMask(int32_t slot, bool record);
+    bool duplicateMask(int32_t slot, bool record);
+    // The last mask is never taken away: it is emptied instead by clearMask.
+    bool removeMask(int32_t slot, bool record);
+    bool setCurrentMask(int32_t slot, bool record);
+    bool cropMaskToPaper(int32_t slot, bool record);
+    bool moveMask(int32_t from, int32_t to, bool record);
+    // The mask's top-left corner to a paper position.
+    bool setMaskPosition(int32_t slot, TPoint topLeft, bool record);
+    bool combineMasks(int32_t dest, int32_t src, MaskCombine mode, bool record);
+    // By n = 1 … 32; `byDialog` records the dialog's form of the event.
+    bool growMask(int32_t slot, int n, bool grow, bool byDialog, bool record);
+    bool renameMask(int32_t slot, const std::string& name, bool record);
+    // The outline shown (the selection still applies), and the selection in effect.
+    bool setSelectionShown(bool on, bool record);
+    bool setSelectionActive(bool on, bool record);
+    // A rectangle or an ellipse, or a closed polygon (paper points), combined into the mask.
+    bool selectShape(TFillShape kind, const TSelectShape& shape, bool record);
+    bool selectPolygon(int32_t slot, std::span<const TPointF> points, MaskCombine mode,
+                       bool record);
+    // A new mask after the current one from a layer's brightness (dark selected) or alpha.
+    bool maskFromLayer(int32_t layer, bool brightness, bool record);
+    // The layer's alpha becomes the current mask's coverage.
+    bool copySelectionToLayerMask(TFlowImage& flow, int32_t layer, bool record);
+    // A new layer above with the selected part of the layer; `split` also takes that part
+    // out of the layer.
+    bool layerFromSelection(TFlowImage& flow, int32_t layer, bool split, bool record);
+    // The channel the colour range's picks give (the dialog's preview); `rect` is where it
+    // lies on the paper. False when no pixel is above 1.
+    bool colourRangeChannel(const TColourRangeChoice& choice, TChannel& channel, TRect& rect,
+                            TColorMaskResult& counts);
+    // The same made the mask of the choice's slot.
+    bool colourRange(const TColourRangeChoice& choice, bool record);
+
+    // ---- the layer mask (a layer's alpha) ----
+    bool fillLayerMask(TFlowImage& flow, int32_t layer, uint8_t value, bool record);
+    bool negateLayerMask(TFlowImage& flow, int32_t layer, bool record);
 
     // The gradation's stops (the events put a recording's stops here).
     CColorSlotGroup& gradationStops() { return gradationStops_; }
@@ -280,6 +331,25 @@ private:
                     TRect& rect);
     bool selectChannel(uint8_t sub, const TChannelEventHead& head, const TChannel& channel,
                        bool record);
+    // ---- selection ----
+    int32_t slotOf(int32_t slot) const { return slot == -1 ? masks->CurrentIndex() : slot; }
+    bool hasMaskAt(int32_t slot) const { return masks && masks->Mask(slot) != nullptr; }
+    bool selectionAt(int32_t slot) const;
+    // After every mask edit: the outline of the current mask, the thumbnail, the window.
+    void selectionEdited(int32_t slot);
+    // The short and the long form of the selection event, when recording; for the current
+    // layer unless one is given.
+    void recordSelect(uint8_t sub, int32_t slot, int32_t a = 0, int32_t b = 0, int32_t layer = -1);
+    // A replaced mask to the undo manager (kind 47).
+    void saveMaskUndo(int32_t slot, std::unique_ptr<CMaskData> replaced, bool record);
+    // A coverage channel (at `origin`, mask-local = paper + origin) into the slot's mask.
+    bool applySelection(int32_t slot, const TChannel& channel, MaskCombine mode, TPoint origin,
+                        bool record);
+    bool selectFiller(int32_t slot, const CFillMngr& filler, MaskCombine mode,
+                      const std::function<void()>& recordEvent, bool record);
+    bool changeLayerAlpha(TFlowImage& flow, int32_t layer, int undoKind,
+                          const std::function<void()>& recordEvent,
+                          const std::function<bool(CLayerData&)>& change, bool record);
     bool renderArea(TFlowImage& flow, TStroke& stroke, int32_t index, const CFillMngr& filler,
                     uint32_t colour, bool record, const std::function<void()>& recordEvent);
     Clock& clock() { return services_.clock ? *services_.clock : systemClock(); }

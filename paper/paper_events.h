@@ -4,6 +4,7 @@
 
 #include "core/dib_core.h"
 #include "paper/fill_options.h"
+#include "paper/select_options.h"
 
 #include <cstdint>
 #include <span>
@@ -16,6 +17,12 @@ class CPatMngrBase;
 
 // The layer attributes the layer window sets one at a time, by the sub-code of their event.
 enum class TLayerAttribute : uint8_t { opacity = 16, mode = 17, visible = 18, protectAlpha = 20 };
+
+// The layer events of the layer mask (a layer's alpha): filled with a value, negated.
+namespace layerMaskEvent {
+inline constexpr uint8_t fill = 24;
+inline constexpr uint8_t negate = 25;
+} // namespace layerMaskEvent
 
 class PaperEvents {
 public:
@@ -33,9 +40,9 @@ public:
     virtual void recordStrokePoint(float x, float y, float pressure) = 0;
     virtual void recordStrokeEnd() = 0;
     virtual void recordPaperColor(uint32_t color) = 0;
-    // A layer event (1 delete, 2 clear, 3 duplicate, 32 … 35 the layer commands) for a layer
-    // index.
-    virtual void recordLayerEvent(int32_t code, int32_t layer) = 0;
+    // A layer event (1 delete, 2 clear, 3 duplicate, 24 and 25 the layer mask, 32 … 35 the
+    // layer commands) for a layer index, with the value some of them carry.
+    virtual void recordLayerEvent(int32_t code, int32_t layer, int32_t value = 0) = 0;
     // A new layer: position, size, opacity, mode and flags (bit 0 visible).
     virtual void recordNewLayer(int32_t index, int32_t width, int32_t height, uint8_t opacity,
                                 uint8_t mode, uint16_t flags) = 0;
@@ -55,6 +62,18 @@ public:
     virtual void recordPolygonFill(int32_t layer, std::span<const TPointF> points) = 0;
     virtual void recordChannel(uint8_t sub, const TChannelEventHead& head,
                                const TChannel& channel) = 0;
+
+    // The selection operations: the short form (a slot) or the long form (a slot and two
+    // values) by the sub-code, a mask's name, a shape or a lasso made into a selection, and
+    // the colour range with the channel it gave.
+    virtual void recordSelection(uint8_t sub, int32_t layer, int32_t slot, int32_t a,
+                                 int32_t b) = 0;
+    virtual void recordMaskName(int32_t slot, const std::string& name) = 0;
+    virtual void recordSelectShape(uint8_t sub, const TSelectShape& shape) = 0;
+    virtual void recordSelectLasso(int32_t layer, int32_t slot, MaskCombine mode,
+                                   std::span<const TPointF> points) = 0;
+    virtual void recordColourRange(const TColourRangeChoice& choice, const TChannelEventHead& head,
+                                   const TChannel& channel) = 0;
 
     virtual int32_t undoCount() const = 0;
     virtual int32_t redoCount() const = 0;

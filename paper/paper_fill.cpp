@@ -176,7 +176,7 @@ bool TPaper::applyChannel(TFlowImage& flow, TStroke& stroke, uint8_t sub,
 {
     if (channel.width() != head.rect.width() || channel.height() != head.rect.height())
         return false;
-    if (isWandEvent(sub))
+    if (isSelectionChannel(sub))
         return selectChannel(sub, head, channel, record);
     CLayerData* layer = fillTarget(flow, head.layer);
     if (!layer)
@@ -207,29 +207,17 @@ bool TPaper::selectChannel(uint8_t sub, const TChannelEventHead& head, const TCh
                            bool record)
 {
     const CLayerData* layer = layers->Get(head.layer);
-    if (!layer || head.options[1] > uint8_t(MaskCombine::Intersect))
+    const MaskCombine mode = MaskCombine(head.options[1]);
+    if (!layer || mode > MaskCombine::Intersect || !hasMaskAt(head.value))
         return false;
-    const int32_t slot = head.value;
-    if (!masks->Mask(slot))
-        return false;
-    // ApplyChannel takes the paper position of the channel's corner, negated.
+    // ApplyChannel takes the paper position of the channel's corner, negated; the wand's
+    // channel lies in the layer's image.
     TPoint origin{-head.rect.left, -head.rect.top};
     if (sub == channelEvent::wand)
         origin = {layer->offsetX - head.rect.left, layer->offsetY - head.rect.top};
     if (record && recording())
         eventMngr->recordChannel(sub, head, channel);
-    std::unique_ptr<CMaskData> replaced;
-    if (!masks->ApplyChannel(slot, channel, MaskCombine(head.options[1]), origin, replaced))
-        return false;
-    if (record && undoMngr)
-        undoMngr->RecordMaskPut(47, slot, std::move(replaced));
-    selectionActive = 1;
-    selectionShown = 1;
-    masks->UpdateThumbnail(slot);
-    updateAll();
-    window.layersChanged();
-    setModified(true);
-    return true;
+    return applySelection(head.value, channel, mode, origin, record);
 }
 
 // ---- area fills ----
@@ -311,8 +299,12 @@ bool TPaper::fillWholeLayer(TFlowImage& flow, TStroke& stroke, bool record, uint
     filler.SetOpacity(stroke.opacity);
     // Deleting the selection paints it with the paper colour; the mask decides where.
     const uint32_t colour = sub == areaFillEvent::clearSelection ? paperColor : stroke.color;
+    const bool inSelection =
+        sub == areaFillEvent::clearSelection || sub == areaFillEvent::fillSelection;
+    if (inSelection && !hasSelection())
+        return false;
     const uint8_t active = selectionActive;
-    if (sub == areaFillEvent::clearSelection)
+    if (inSelection)
         selectionActive = 1;
     const bool done = renderArea(flow, stroke, index, filler, colour, record, [&] {
         eventMngr->recordAreaFill(sub, index, 0, {0, 0}, {0.0f, 0.0f});

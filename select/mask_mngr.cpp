@@ -614,14 +614,18 @@ bool CMaskMngr::offset(int32_t index, int32_t dx, int32_t dy)
 
 void CMaskMngr::selectionFlags(int32_t& first, int32_t& second) const
 {
-    first = selectionFlags_[0];
-    second = selectionFlags_[1];
+    first = shownFlag_ ? *shownFlag_ : selectionFlags_[0];
+    second = activeFlag_ ? *activeFlag_ : selectionFlags_[1];
 }
 
 void CMaskMngr::setSelectionFlags(int32_t first, int32_t second)
 {
     selectionFlags_[0] = first;
     selectionFlags_[1] = second;
+    if (shownFlag_ && activeFlag_) {
+        *shownFlag_ = first != 0;
+        *activeFlag_ = second != 0;
+    }
 }
 
 std::string CMaskMngr::name(int32_t index) const

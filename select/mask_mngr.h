@@ -102,6 +102,14 @@ public:
     std::string name(int32_t index) const override;
     bool setName(int32_t index, const std::string& name) override;
 
+    // The two display flags of the selection (shown, in effect) that undo exchanges live in
+    // the paper; bound here they are read and written there.
+    void bindSelectionFlags(uint8_t* shown, uint8_t* active)
+    {
+        shownFlag_ = shown;
+        activeFlag_ = active;
+    }
+
     MessageSink& messageSink() const { return messages_ ? *messages_ : stderrMessageSink(); }
 
 private:
@@ -126,7 +134,9 @@ private:
     int32_t nameCounter_ = 0;
     int32_t antsIndex_ = -1;
     CAntPoints ants_;
-    int32_t selectionFlags_[2] = {0, 0};
+    int32_t selectionFlags_[2] = {0, 0}; // used while no paper's flags are bound
+    uint8_t* shownFlag_ = nullptr;
+    uint8_t* activeFlag_ = nullptr;
     MessageSink* messages_;
 };
 

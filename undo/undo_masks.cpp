@@ -4,7 +4,8 @@
 
 namespace qm {
 
-bool CUndoMngrEx::RecordMaskInserted(int kind, int32_t index)
+bool CUndoMngrEx::RecordMaskInserted(int kind, int32_t index, int32_t oldCurrent,
+                                     int32_t newCurrent)
 {
     if (!masks_ || (kind != kUndoMaskInsertedBySerial && kind != kUndoMaskInserted))
         return false;
@@ -13,12 +14,15 @@ bool CUndoMngrEx::RecordMaskInserted(int kind, int32_t index)
         return false;
     record->p1 = index;
     record->p2 = masks_->serialAt(index);
+    record->p3 = oldCurrent;
+    record->p4 = newCurrent;
     record->maskIdentity = masks_->maskAt(index);
     return pushRecord(std::move(record));
 }
 
 bool CUndoMngrEx::RecordMaskRemoved(int32_t index, int32_t serial,
-                                    std::unique_ptr<UndoMaskObject> mask)
+                                    std::unique_ptr<UndoMaskObject> mask, int32_t oldCurrent,
+                                    int32_t newCurrent)
 {
     if (!mask)
         return false;
@@ -27,6 +31,8 @@ bool CUndoMngrEx::RecordMaskRemoved(int32_t index, int32_t serial,
         return false;
     record->p1 = index;
     record->p2 = serial;
+    record->p3 = newCurrent; // the current mask while the mask is out of the list
+    record->p4 = oldCurrent;
     record->mask = std::move(mask);
     return pushRecord(std::move(record));
 }
@@ -98,13 +104,22 @@ bool CUndoMngrEx::applyMask(bool undo, CUndoData& record)
     case kUndoMaskInsertedBySerial:
     case kUndoMaskInserted:
     case kUndoMaskRemoved: {
+        // p3 is the current mask while the mask is out of the list, p4 while it is in (−1:
+        // as the list leaves it).
         const bool takeAway = undo == (record.kind != kUndoMaskRemoved);
-        if (!takeAway)
-            return masks.insert(record.p1, record.mask) && !record.mask;
+        if (!takeAway) {
+            if (!masks.insert(record.p1, record.mask) || record.mask)
+                return false;
+            if (record.p4 >= 0)
+                masks.setCurrent(record.p4);
+            return true;
+        }
         if (!sameMask() ||
             (record.kind == kUndoMaskInserted && masks.maskAt(record.p1) != record.maskIdentity))
             return false;
         record.mask = masks.extract(record.p1);
+        if (record.mask && record.p3 >= 0)
+            masks.setCurrent(record.p3);
         return record.mask != nullptr;
     }
     case kUndoMaskPut:

@@ -66,8 +66,11 @@ public:
                          std::unique_ptr<UndoMaskList> oldMasks = nullptr);
 
     // Masks, recorded after the change:
-    bool RecordMaskInserted(int kind, int32_t index);                          // 44, 45
-    bool RecordMaskRemoved(int32_t index, int32_t serial, std::unique_ptr<UndoMaskObject> mask);
+    // 44, 45 and 46 also put back the current mask of either side (−1: as the list leaves it).
+    bool RecordMaskInserted(int kind, int32_t index, int32_t oldCurrent = -1,
+                            int32_t newCurrent = -1);                          // 44, 45
+    bool RecordMaskRemoved(int32_t index, int32_t serial, std::unique_ptr<UndoMaskObject> mask,
+                           int32_t oldCurrent = -1, int32_t newCurrent = -1); // 46
     bool RecordMaskPut(int kind, int32_t index, std::unique_ptr<UndoMaskObject> old,
                        int32_t oldCurrent = -1, int32_t newCurrent = -1);      // 47, 53
     bool RecordMaskCurrent(int32_t oldCurrent, int32_t newCurrent);            // 48

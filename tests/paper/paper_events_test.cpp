@@ -30,7 +30,7 @@ public:
         log.push_back("colour");
         ++undos;
     }
-    void recordLayerEvent(int32_t code, int32_t) override
+    void recordLayerEvent(int32_t code, int32_t, int32_t) override
     {
         log.push_back("layer " + std::to_string(code));
         ++undos;
@@ -53,6 +53,21 @@ public:
     void recordChannel(uint8_t, const TChannelEventHead&, const TChannel&) override
     {
         layerAction("channel");
+    }
+    void recordSelection(uint8_t sub, int32_t, int32_t, int32_t, int32_t) override
+    {
+        layerAction("select " + std::to_string(sub));
+    }
+    void recordMaskName(int32_t, const std::string&) override { layerAction("mask name"); }
+    void recordSelectShape(uint8_t, const TSelectShape&) override { layerAction("select shape"); }
+    void recordSelectLasso(int32_t, int32_t, MaskCombine, std::span<const TPointF>) override
+    {
+        layerAction("lasso");
+    }
+    void recordColourRange(const TColourRangeChoice&, const TChannelEventHead&,
+                           const TChannel&) override
+    {
+        layerAction("colour range");
     }
     void layerAction(const std::string& what)
     {
