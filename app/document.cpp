@@ -86,6 +86,7 @@ bool TDocument::loadFile(const std::string& path, TFileKind kind, std::string& w
             why = "not a readable paper file (error " + std::to_string(int(e)) + ")";
             return false;
         }
+        paper.rebuildSelectionOutline();
         return true;
     case TFileKind::legacyPaper: {
         std::vector<uint8_t> bytes;
@@ -93,6 +94,7 @@ bool TDocument::loadFile(const std::string& path, TFileKind kind, std::string& w
             why = "not a readable paper file";
             return false;
         }
+        paper.rebuildSelectionOutline();
         return true;
     }
     case TFileKind::psd: {

@@ -241,6 +241,9 @@ public:
     // The same made the mask of the choice's slot.
     bool colourRange(const TColourRangeChoice& choice, bool record);
 
+    // The thumbnails and the outline of masks that came from elsewhere (a loaded file).
+    void rebuildSelectionOutline();
+
     // ---- the layer mask (a layer's alpha) ----
     bool fillLayerMask(TFlowImage& flow, int32_t layer, uint8_t value, bool record);
     bool negateLayerMask(TFlowImage& flow, int32_t layer, bool record);
@@ -342,9 +345,12 @@ private:
     void recordSelect(uint8_t sub, int32_t slot, int32_t a = 0, int32_t b = 0, int32_t layer = -1);
     // A replaced mask to the undo manager (kind 47).
     void saveMaskUndo(int32_t slot, std::unique_ptr<CMaskData> replaced, bool record);
-    // A coverage channel (at `origin`, mask-local = paper + origin) into the slot's mask.
-    bool applySelection(int32_t slot, const TChannel& channel, MaskCombine mode, TPoint origin,
-                        bool record);
+    // A coverage channel lying at `onPaper` combined into the slot's mask as part of the
+    // frame's rectangle (paper coordinates).
+    bool applySelection(int32_t slot, const TChannel& channel, const TRect& onPaper,
+                        const TRect& frame, MaskCombine mode, bool record);
+    // Where a layer's image lies on the paper.
+    static TRect layerFrame(const CLayerData& layer);
     bool selectFiller(int32_t slot, const CFillMngr& filler, MaskCombine mode,
                       const std::function<void()>& recordEvent, bool record);
     bool changeLayerAlpha(TFlowImage& flow, int32_t layer, int undoKind,

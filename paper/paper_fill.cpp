@@ -210,14 +210,18 @@ bool TPaper::selectChannel(uint8_t sub, const TChannelEventHead& head, const TCh
     const MaskCombine mode = MaskCombine(head.options[1]);
     if (!layer || mode > MaskCombine::Intersect || !hasMaskAt(head.value))
         return false;
-    // ApplyChannel takes the paper position of the channel's corner, negated; the wand's
-    // channel lies in the layer's image.
-    TPoint origin{-head.rect.left, -head.rect.top};
-    if (sub == channelEvent::wand)
-        origin = {layer->offsetX - head.rect.left, layer->offsetY - head.rect.top};
+    // The wand's channel lies in the layer's image and is part of it; grown on the displayed
+    // picture it is part of the paper; a colour range covers its own frame.
+    TRect onPaper = head.rect, frame = head.rect;
+    if (sub == channelEvent::wand) {
+        onPaper = moved(head.rect, -layer->offsetX, -layer->offsetY);
+        frame = layerFrame(*layer);
+    } else if (sub == channelEvent::wandOnView) {
+        frame = {0, 0, width, height};
+    }
     if (record && recording())
         eventMngr->recordChannel(sub, head, channel);
-    return applySelection(head.value, channel, mode, origin, record);
+    return applySelection(head.value, channel, onPaper, frame, mode, record);
 }
 
 // ---- area fills ----

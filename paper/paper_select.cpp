@@ -4,6 +4,7 @@
 // starts from), changes the masks and saves the undo step.
 #include "paper/paper.h"
 
+#include "core/image_ops.h"
 #include "select/area_fill.h"
 #include "select/layer_mask_ops.h"
 #include "select/morphology.h"
@@ -52,6 +53,13 @@ void TPaper::selectionEdited(int32_t slot)
     setModified(true);
 }
 
+void TPaper::rebuildSelectionOutline()
+{
+    masks->UpdateThumbnails();
+    masks->ShowAnts(masks->CurrentIndex());
+    window.selectionChanged();
+}
+
 void TPaper::recordSelect(uint8_t sub, int32_t slot, int32_t a, int32_t b, int32_t layer)
 {
     if (recording())
@@ -64,17 +72,47 @@ void TPaper::saveMaskUndo(int32_t slot, std::unique_ptr<CMaskData> replaced, boo
         undoMngr->RecordMaskPut(kUndoMaskPut, slot, std::move(replaced));
 }
 
-bool TPaper::applySelection(int32_t slot, const TChannel& channel, MaskCombine mode,
-                            TPoint origin, bool record)
+bool TPaper::applySelection(int32_t slot, const TChannel& channel, const TRect& onPaper,
+                            const TRect& frame, MaskCombine mode, bool record)
 {
+    // The area is combined as a channel of the whole frame (the layer's or the paper's
+    // rectangle), so that the mask covers the frame: inverting a selection then selects the
+    // rest of the layer, not the rest of the shape's bounding box.
+    TChannel framed;
+    const TChannel* applied = &channel;
+    if (onPaper != frame) {
+        try {
+            framed.Resize(frame.width(), frame.height());
+        } catch (const std::bad_alloc&) {
+            framed = {};
+        }
+        if (!framed.IsValid()) {
+            messages().showMessage(kLayerCreateFailed);
+            return false;
+        }
+        fillAll(framed, 0);
+        TRect overlap;
+        if (intersectRect(onPaper, frame, overlap))
+            for (int32_t y = overlap.top; y < overlap.bottom; ++y)
+                std::copy_n(channel.row(y - onPaper.top) + (overlap.left - onPaper.left),
+                            overlap.width(),
+                            framed.row(y - frame.top) + (overlap.left - frame.left));
+        applied = &framed;
+    }
     std::unique_ptr<CMaskData> replaced;
-    if (!masks->ApplyChannel(slot, channel, mode, origin, replaced))
+    if (!masks->ApplyChannel(slot, *applied, mode, {-frame.left, -frame.top}, replaced))
         return false;
     saveMaskUndo(slot, std::move(replaced), record);
     selectionActive = 1;
     selectionShown = 1;
     selectionEdited(slot);
     return true;
+}
+
+TRect TPaper::layerFrame(const CLayerData& layer)
+{
+    return {-layer.offsetX, -layer.offsetY, layer.imageWidth() - layer.offsetX,
+            layer.imageHeight() - layer.offsetY};
 }
 
 // ---- the list ----
@@ -359,8 +397,8 @@ bool TPaper::selectFiller(int32_t slot, const CFillMngr& filler, MaskCombine mod
         return false;
     if (record && recording())
         recordEvent();
-    return applySelection(slot, channel, mode,
-                          {layer->offsetX - rect.left, layer->offsetY - rect.top}, record);
+    return applySelection(slot, channel, moved(rect, -layer->offsetX, -layer->offsetY),
+                          layerFrame(*layer), mode, record);
 }
 
 bool TPaper::selectShape(TFillShape kind, const TSelectShape& shape, bool record)
@@ -559,8 +597,7 @@ bool TPaper::colourRangeChannel(const TColourRangeChoice& choice, TChannel& chan
                                        {current->offsetX - layer->offsetX,
                                         current->offsetY - layer->offsetY},
                                        channel);
-            rect = {-layer->offsetX, -layer->offsetY, layer->imageWidth() - layer->offsetX,
-                    layer->imageHeight() - layer->offsetY};
+            rect = layerFrame(*layer);
         }
     } catch (const std::bad_alloc&) {
         messages().showMessage(kLayerCreateFailed);
@@ -582,8 +619,7 @@ bool TPaper::colourRange(const TColourRangeChoice& choice, bool record)
     head.rect = rect;
     if (record && recording())
         eventMngr->recordColourRange(choice, head, channel);
-    return applySelection(choice.slot, channel, MaskCombine::Replace, {-rect.left, -rect.top},
-                          record);
+    return applySelection(choice.slot, channel, rect, rect, MaskCombine::Replace, record);
 }
 
 } // namespace qm
