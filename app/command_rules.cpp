@@ -19,6 +19,7 @@ bool editable(const TCommandState& s)
 }
 bool recording(const TCommandState& s) { return s.hasWindow && s.recording && !s.playing; }
 bool replaying(const TCommandState& s) { return s.hasWindow && s.replaying; }
+bool selects(const TCommandState& s) { return editable(s) && s.hasSelection; }
 
 struct TCommandRule {
     std::string_view action;
@@ -51,8 +52,33 @@ constexpr auto kRules = std::to_array<TCommandRule>({
     {"actLangEnglish", always},
     {"actLangJapanese", always},
     {"actLayerCreate", editable},
+    {"actLayerMaskClear", editable},
+    {"actLayerMaskFill", editable},
+    {"actLayerMaskNega", editable},
     {"actLayerSave", editable},
+    {"actProtectLayerMask", editable},
     {"actSaveAutoBmp", active},
+    {"actSelectAll", editable},
+    {"actSelectColorRange", editable},
+    {"actSelectCopyLayerMask", selects},
+    {"actSelectCutOutside", selects},
+    {"actSelectDeflate", selects},
+    {"actSelectDeflate2", selects},
+    {"actSelectDelete", selects},
+    {"actSelectDuplicate", editable},
+    {"actSelectEnable", editable},
+    {"actSelectFromLayerMask", editable},
+    {"actSelectFromLayerValue", editable},
+    {"actSelectImgDelete", selects},
+    {"actSelectImgFill", selects},
+    {"actSelectInflate", selects},
+    {"actSelectInflate2", selects},
+    {"actSelectInsert", editable},
+    {"actSelectInvert", selects},
+    {"actSelectNewLayer", selects},
+    {"actSelectRemove", [](const TCommandState& s) { return editable(s) && s.maskCount > 1; }},
+    {"actSelectSplitLayer", selects},
+    {"actSelectVisible", editable},
     {"actShowColorWindow", always},
     {"actShowCtrlWindow", always},
     {"actShowGrid", active},
@@ -62,6 +88,7 @@ constexpr auto kRules = std::to_array<TCommandRule>({
     {"actShowPenWindow", always},
     {"actShowPreviewWindow", always},
     {"actShowRgbWindow", always},
+    {"actShowSelectWindow", always},
     {"actShowToolBox", always},
     {"actTabletTester", always},
     {"actViewAntiAlias", always},

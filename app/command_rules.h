@@ -22,6 +22,8 @@ struct TCommandState {
     bool canZoomIn = false;
     bool canZoomOut = false;
     int32_t layerCount = 0;
+    bool hasSelection = false; // the current mask is not empty
+    int32_t maskCount = 0;
 };
 
 bool commandEnabled(std::string_view action, const TCommandState& state);

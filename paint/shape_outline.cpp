@@ -17,6 +17,11 @@ TShapeKind shapeOfMode(uint8_t mode, int32_t submode)
         return outline[submode];
     if (mode == 7 && submode >= 0 && submode < 4)
         return filled[submode];
+    // The selection tools: button 16 stands for submodes 2 and 0, button 17 for 1 and 3.
+    static constexpr TShapeKind selection[] = {TShapeKind::ellipse, TShapeKind::freeform,
+                                               TShapeKind::rectangle, TShapeKind::polygon};
+    if (mode == 8 && submode >= 0 && submode < 4)
+        return selection[submode];
     return TShapeKind::none;
 }
 

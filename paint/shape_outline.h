@@ -1,5 +1,5 @@
-// The shapes of the shape tools as data: which shape each submode of the outline mode (6) and
-// the filled-shape mode (7) draws, and the points a pen follows to draw an outline. The
+// The shapes of the shape tools as data: which shape each submode of the outline mode (6),
+// the filled-shape mode (7) and the selection mode (8) draws, and the points a pen follows to draw an outline. The
 // outline is recorded as an ordinary stroke through these points, so a replay needs none of
 // this.
 #pragma once
@@ -21,7 +21,7 @@ enum class TShapeKind : uint8_t {
     none,
 };
 
-// The shape of (mode, submode) for modes 6 and 7; none for any other.
+// The shape of (mode, submode) for modes 6, 7 and 8; none for any other.
 TShapeKind shapeOfMode(uint8_t mode, int32_t submode);
 // Shapes drawn vertex by vertex, finished with a double-click, the right button or Enter.
 inline bool isVertexShape(TShapeKind k) { return k == TShapeKind::polygon || k == TShapeKind::polyline; }

@@ -121,6 +121,9 @@ void TPaper::refreshAfterUndoStep(TFlowImage& flow, int kind, int32_t layerIndex
         kind == kUndoOffset || (kind >= kUndoNewLayer && kind <= kUndoMoveLayer);
     if (reshuffles)
         word |= uint16_t(kHighWholeDisplay << 8);
+    // A mask step brings back another mask or list: the ants follow the current one.
+    if (kind >= kUndoMaskInsertedBySerial && kind <= kUndoMaskName)
+        masks->ShowAnts(masks->CurrentIndex());
     if (kind == kUndoOffset) {
         // The thumbnail shows the part of the image under the paper.
         if (CLayerData* layer = layers->Get(layerIndex))

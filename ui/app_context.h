@@ -6,6 +6,7 @@
 #include "files/app_profile.h"
 #include "paint/mode_mngr.h"
 #include "paint/stroke.h"
+#include "select/mask_mngr.h"
 #include "ui/ui_text.h"
 
 #include <QDateTime>
@@ -35,6 +36,9 @@ struct TAppContext {
     }
     // Drops a first sample at full pressure that follows one below half (some tablets send it).
     bool tabletDropFullSpike = false;
+    // How the selection tools and the wand combine a new area with the selection, when no
+    // modifier key says otherwise (the options window sets it).
+    MaskCombine selectionCombine = MaskCombine::Replace;
     // The kind the pen had before its eraser end came near (−1: none remembered).
     int32_t kindBeforeEraser = -1;
 

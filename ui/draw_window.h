@@ -11,6 +11,7 @@
 
 #include <QElapsedTimer>
 #include <QImage>
+#include <QRegion>
 #include <QTimer>
 #include <QWidget>
 
@@ -45,7 +46,7 @@ public:
     void setWaitCursor(bool on) override;
     void layersChanged() override { emit stateChanged(); }
     void previewChanged(const TRect& rect) override;
-    void selectionChanged() override { update(); }
+    void selectionChanged() override;
     // ---- ViewSink: a refreshed part of the display, in paper coordinates ----
     void present(const TTC& picture, const TBox& box, TPoint at) override;
 
@@ -86,6 +87,11 @@ public:
     bool undo() { return stepHistory(true); }
     bool redo() { return stepHistory(false); }
 
+    // One step of the marching ants (the main window's timer): only the outline repaints.
+    void stepAnts();
+    // Where the ants crawl in the window (empty without a selection).
+    QRect antsArea() const;
+
     // The tool mode changed: the cursor follows.
     void modeChanged() { updateCursor(); }
     // The pen colour at a window point (false outside the paper).
@@ -112,6 +118,9 @@ signals:
     void stateChanged();
     void replayFinished(qm::ui::TReplayEnd end);
     void previewImageChanged();
+    // The paper's masks, the current mask or the selection's switches changed (an edit, undo,
+    // redo or a replayed event): the selection window follows.
+    void selectionEdited();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -135,6 +144,9 @@ private:
     void buttonUp(Qt::MouseButton button, const TInput& input);
     void applyView();
     QRectF windowRectOf(const TBox& paperBox) const;
+    // Asks for a repaint of part of the window whose picture changed (the rest is kept).
+    void repaintPicture(const QRect& area);
+    void drawAntsInto(QImage& image, const QRect& clip) const;
     bool shortcutKey(QKeyEvent* event);
     bool stepHistory(bool back);
     void replayTick();
@@ -151,6 +163,9 @@ private:
 
     QPointF centre_;       // the paper point at the centre of the window
     QImage viewImage_;     // the window's picture, rendered from the display
+    QImage frameImage_;    // the picture with the ants, as painted
+    QRegion pictureDirty_; // where viewImage_ must be rendered again
+    TBox antsBox_{};       // the current selection's content on the paper
     QRect dirtyArea_;
 
     bool spaceHeld_ = false;

@@ -3,12 +3,14 @@
 #include "ui/draw_window.h"
 
 #include "core/view_render.h"
+#include "select/ant_points.h"
 
 #include <QApplication>
 #include <QPaintEvent>
 #include <QPainter>
 
 #include <cmath>
+#include <cstring>
 
 namespace qm::ui {
 
@@ -33,7 +35,7 @@ void TDrawWindowWidget::centreOn(QPointF paperPoint)
 {
     centre_ = paperPoint;
     applyView();
-    update();
+    repaintPicture(rect());
     emit stateChanged();
 }
 
@@ -73,7 +75,7 @@ void TDrawWindowWidget::zoomCancel()
 void TDrawWindowWidget::setAntiAlias(bool on)
 {
     smoothZoom = on;
-    update();
+    repaintPicture(rect());
 }
 
 void TDrawWindowWidget::setRotation(float degrees)
@@ -81,7 +83,7 @@ void TDrawWindowWidget::setRotation(float degrees)
     degrees = std::remainder(degrees, 360.0f);
     paper().setRotationDegrees(degrees);
     applyView();
-    update();
+    repaintPicture(rect());
 }
 
 void TDrawWindowWidget::resizeEvent(QResizeEvent* event)
@@ -116,7 +118,7 @@ void TDrawWindowWidget::present(const TTC& /*picture*/, const TBox& box, TPoint 
     if (dirty.isEmpty())
         return;
     dirtyArea_ |= dirty;
-    update(dirty);
+    repaintPicture(dirty);
 }
 
 void TDrawWindowWidget::invalidate(bool /*erase*/)
@@ -124,7 +126,7 @@ void TDrawWindowWidget::invalidate(bool /*erase*/)
     if (centre_.isNull() && paper().width > 0)
         centre_ = QPointF(paper().width / 2.0, paper().height / 2.0);
     applyView();
-    update();
+    repaintPicture(rect());
     emit stateChanged();
 }
 
@@ -138,16 +140,72 @@ void TDrawWindowWidget::setWaitCursor(bool on)
 
 void TDrawWindowWidget::previewChanged(const TRect& /*rect*/) { emit previewImageChanged(); }
 
+void TDrawWindowWidget::repaintPicture(const QRect& area)
+{
+    pictureDirty_ |= area;
+    update(area);
+}
+
+void TDrawWindowWidget::selectionChanged()
+{
+    // The old outline goes, the new one comes; the picture under both stays as it is.
+    update(antsArea());
+    const CMaskData* mask = paper().masks->CurrentMask();
+    TRect content;
+    antsBox_ = mask && mask->ContentBounds(content) ? toBox(content) : TBox{};
+    update(antsArea());
+    emit selectionEdited();
+}
+
+QRect TDrawWindowWidget::antsArea() const
+{
+    if (antsBox_.width <= 0 || antsBox_.height <= 0)
+        return {};
+    // The outline runs along the content's edges and one pixel beyond.
+    const TBox around{antsBox_.x - 1, antsBox_.y - 1, antsBox_.width + 2, antsBox_.height + 2};
+    return windowRectOf(around).toAlignedRect().adjusted(-2, -2, 2, 2) & rect();
+}
+
+void TDrawWindowWidget::stepAnts()
+{
+    TPaper& p = paper();
+    if (!p.selectionShown || !p.masks->HasAnts())
+        return;
+    p.masks->StepAnts();
+    update(antsArea());
+}
+
+void TDrawWindowWidget::drawAntsInto(QImage& image, const QRect& clip) const
+{
+    const TPaper& p = document_->paper();
+    const TAntsSurface surface{reinterpret_cast<uint32_t*>(image.bits()),
+                               int32_t(image.bytesPerLine() / 4), image.width(), image.height()};
+    TAntsView view;
+    view.scale = int32_t(std::lround(p.zoomScale() * 65536.0f));
+    view.sine = int32_t(std::lround(p.rotSin * 65536.0f));
+    view.cosine = int32_t(std::lround(p.rotCos * 65536.0f));
+    const int32_t w = width(), h = height();
+    drawAnts(p.masks->ants(), surface, TBox{clip.x(), clip.y(), clip.width(), clip.height()}, view,
+             [&p, w, h](float x, float y) { return p.paperToWindow(w, h, x, y); });
+}
+
 void TDrawWindowWidget::paintEvent(QPaintEvent* event)
 {
-    if (viewImage_.size() != size())
+    if (viewImage_.size() != size()) {
         viewImage_ = QImage(size(), QImage::Format_RGB32);
+        frameImage_ = QImage(size(), QImage::Format_RGB32);
+        pictureDirty_ = rect();
+    }
     QPainter painter(this);
     const TPaper& p = paper();
     const TViewTarget target{reinterpret_cast<uint32_t*>(viewImage_.bits()), viewImage_.width(),
                              viewImage_.height(), viewImage_.bytesPerLine() / 4};
     const TPointF centre = p.windowToPaper(width(), height(), width() * 0.5f, height() * 0.5f);
-    for (const QRect& r : event->region()) {
+    // The view image keeps the paper's picture; only what changed is rendered again, so the
+    // ants and the tools' rubber bands cost no rendering.
+    const QRegion render = event->region() & pictureDirty_;
+    pictureDirty_ -= render;
+    for (const QRect& r : render) {
         const TBox box{r.x(), r.y(), r.width(), r.height()};
         if (!p.displayImage.IsValid() || p.width <= 0) {
             viewImage_.fill(QColor::fromRgba(kBackground));
@@ -158,7 +216,18 @@ void TDrawWindowWidget::paintEvent(QPaintEvent* event)
             RenderRotatedView(target, p.displayImage, kBackground, p.zoomScale(), p.rotation, box,
                               centre);
         }
-        painter.drawImage(r, viewImage_, r);
+    }
+    const bool ants = p.selectionShown && p.masks->HasAnts();
+    for (const QRect& r : event->region()) {
+        if (!ants) {
+            painter.drawImage(r, viewImage_, r);
+            continue;
+        }
+        for (int32_t y = r.top(); y <= r.bottom(); ++y)
+            std::memcpy(frameImage_.scanLine(y) + r.left() * 4,
+                        viewImage_.constScanLine(y) + r.left() * 4, size_t(r.width()) * 4);
+        drawAntsInto(frameImage_, r);
+        painter.drawImage(r, frameImage_, r);
     }
     const uint8_t mode = app_.modes.mode;
     if (mode < tools_.size() && tools_[mode])

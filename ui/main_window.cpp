@@ -91,6 +91,14 @@ TMainForm::TMainForm(TAppContext& app, SettingsStore& store, QWidget* parent)
     auto* timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, &TMainForm::refreshActions);
     timer->start(250);
+    // The marching ants of every window crawl one step each tick.
+    auto* ants = new QTimer(this);
+    ants->setObjectName(QStringLiteral("antsTimer"));
+    connect(ants, &QTimer::timeout, this, [this] {
+        for (TDrawWindowWidget* w : drawWindows())
+            w->stepAnts();
+    });
+    ants->start(kAntsStepMs);
     setMainWindow(this);
     resize(1200, 800);
     refreshActions();
@@ -203,6 +211,8 @@ TCommandState TMainForm::commandState() const
     state.canZoomIn = paper.canZoomIn();
     state.canZoomOut = paper.canZoomOut();
     state.layerCount = paper.layerCount();
+    state.hasSelection = paper.hasSelection();
+    state.maskCount = paper.masks->Count();
     return state;
 }
 
@@ -221,7 +231,12 @@ void TMainForm::refreshActions()
     if (QAction* japanese = action(QStringLiteral("actLangJapanese")))
         japanese->setChecked(!englishAttached());
     if (TDrawWindowWidget* w = activeDrawWindow()) {
-        action(QStringLiteral("actShowGrid"))->setChecked(w->paper().gridShown != 0);
+        TPaper& paper = w->paper();
+        action(QStringLiteral("actShowGrid"))->setChecked(paper.gridShown != 0);
+        action(QStringLiteral("actSelectEnable"))->setChecked(paper.selectionActive != 0);
+        action(QStringLiteral("actSelectVisible"))->setChecked(paper.selectionShown != 0);
+        const CLayerData* layer = paper.currentLayer();
+        action(QStringLiteral("actProtectLayerMask"))->setChecked(layer && layer->protectAlpha);
         if (!w->replayOpen() && w->parentWidget())
             w->parentWidget()->setWindowTitle(w->caption());
     }

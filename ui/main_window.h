@@ -29,6 +29,8 @@ enum class TReplayEnd;
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
+    static constexpr int kAntsStepMs = 30;
+
     TMainForm(TAppContext& app, SettingsStore& store, QWidget* parent = nullptr);
     ~TMainForm() override;
 

@@ -5,6 +5,7 @@
 #include "ui/layer_window.h"
 #include "ui/pen_window.h"
 #include "ui/preview_window.h"
+#include "ui/select_window.h"
 #include "ui/tools_window.h"
 
 #include <QDockWidget>
@@ -25,13 +26,14 @@ TToolDocks::TToolDocks(TAppContext& app, SettingsStore& store, QMainWindow& main
     pen = new TPenWindow(app, store);
     control = new TControlWindow(app);
     layers = new TLayerWindow;
+    selection = new TSelectWindow;
     preview = new TPreviewWindow;
     colour = new TGColWindow(*app.colours);
     rgb = new TColourFieldsWindow(*app.colours, TColourFieldsWindow::TModel::rgb);
     hsv = new TColourFieldsWindow(*app.colours, TColourFieldsWindow::TModel::hsv);
 
-    // The creation order of the tool windows: tools, pen, preview, options, layers, colour,
-    // RGB, HSV.
+    // The creation order of the tool windows: tools, pen, preview, options, layers, selection,
+    // colour, RGB, HSV.
     addDock("actShowToolBox", nullptr, tr("Tools"), tools, Qt::LeftDockWidgetArea);
     addDock("actShowPenWindow", nullptr, tr("Pen"), pen, Qt::LeftDockWidgetArea);
     QDockWidget* previewDock =
@@ -39,12 +41,15 @@ TToolDocks::TToolDocks(TAppContext& app, SettingsStore& store, QMainWindow& main
     addDock("actShowCtrlWindow", "ctrlWinVis", tr("Options"), control, Qt::LeftDockWidgetArea);
     QDockWidget* layerDock =
         addDock("actShowLayerWindow", "layerWinVis", tr("Layers"), layers, Qt::RightDockWidgetArea);
+    QDockWidget* selectDock = addDock("actShowSelectWindow", "selectWinVis", tr("Selection"),
+                                      selection, Qt::RightDockWidgetArea);
     QDockWidget* colourDock =
         addDock("actShowColorWindow", "gcolWinVis", tr("Colour"), colour, Qt::RightDockWidgetArea);
     QDockWidget* rgbDock = addDock("actShowRgbWindow", "rgbWinVis", tr("RGB"), rgb, Qt::RightDockWidgetArea);
     QDockWidget* hsvDock = addDock("actShowHsvWindow", "hsvWinVis", tr("HSV"), hsv, Qt::RightDockWidgetArea);
     main_.splitDockWidget(colourDock, previewDock, Qt::Vertical);
     main_.splitDockWidget(previewDock, layerDock, Qt::Vertical);
+    main_.splitDockWidget(layerDock, selectDock, Qt::Vertical);
     main_.tabifyDockWidget(colourDock, rgbDock);
     main_.tabifyDockWidget(rgbDock, hsvDock);
     colourDock->raise();
@@ -85,6 +90,7 @@ QDockWidget* TToolDocks::dockOf(const QString& action) const
 void TToolDocks::follow(TDrawWindowWidget* window)
 {
     layers->setDrawWindow(window);
+    selection->setDrawWindow(window);
     preview->setDrawWindow(window);
 }
 

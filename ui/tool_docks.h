@@ -1,6 +1,6 @@
-// The tool windows docked around the drawing windows: tools, pen, options, layers, preview,
-// colour, RGB and HSV. Their placement, visibility and dock state persist in the "window"
-// section and its "docking" sub-key; the defaults can be restored.
+// The tool windows docked around the drawing windows: tools, pen, options, layers, selection,
+// preview, colour, RGB and HSV. Their placement, visibility and dock state persist in the
+// "window" section and its "docking" sub-key; the defaults can be restored.
 #pragma once
 
 #include "files/settings_store.h"
@@ -22,6 +22,7 @@ class TColourFieldsWindow;
 class TLayerWindow;
 class TPenWindow;
 class TPreviewWindow;
+class TSelectWindow;
 class TControlWindow;
 class TToolsWindow;
 
@@ -50,6 +51,7 @@ public:
     TPenWindow* pen = nullptr;
     TControlWindow* control = nullptr;
     TLayerWindow* layers = nullptr;
+    TSelectWindow* selection = nullptr;
     TPreviewWindow* preview = nullptr;
     TGColWindow* colour = nullptr;
     TColourFieldsWindow* rgb = nullptr;

@@ -48,7 +48,7 @@ QString submodeName(uint8_t mode, int32_t submode)
         {"Move layer", "Move selection", "Move layer and selection", "Gradation", "Crop", "No action"},
         {"Outline 0", "Outline 1", "Outline 2", "Line", "Line 2"},
         {"Shape 0", "Shape 1", "Shape 2", "Shape 3"},
-        {"Selection 0", "Selection 1", "Selection 2", "Selection 3"},
+        {"Ellipse selection", "Free selection", "Rectangle selection", "Polygon selection"},
         {"Text", "Text into selection"},
     };
     if (mode > 9 || submode < 0 || submode >= CModeMngr::submodeCount(mode))
@@ -183,6 +183,22 @@ void TControlWindow::followMode()
     }
     if (mode == 4 && app_.modes.submode() != 1)
         addSeedFillOptions(app_.modes.submode() == 3);
+    if (mode == 8 || (mode == 4 && app_.modes.submode() == 3))
+        addCombineChoice();
+}
+
+void TControlWindow::addCombineChoice()
+{
+    auto* combine = new QComboBox(options_);
+    combine->setObjectName(QStringLiteral("selectCombine"));
+    combine->setToolTip(tr("Shift adds, Ctrl subtracts, both intersect"));
+    // In the order of the combination modes.
+    combine->addItems({tr("New selection"), tr("Add to the selection"),
+                       tr("Subtract from the selection"), tr("Intersect with the selection")});
+    combine->setCurrentIndex(int(app_.selectionCombine));
+    connect(combine, &QComboBox::currentIndexChanged, this,
+            [this](int i) { app_.selectionCombine = MaskCombine(i); });
+    optionsLayout_->addWidget(combine);
 }
 
 void TControlWindow::addSeedFillOptions(bool wand)

@@ -51,6 +51,8 @@ public:
 private:
     // The paint bucket's or the wand's colour limit, source picture and anti-alias switch.
     void addSeedFillOptions(bool wand);
+    // How the selection tools and the wand combine with the selection.
+    void addCombineChoice();
 
     TAppContext& app_;
     QLabel* tool_ = nullptr;

@@ -41,7 +41,7 @@ TEST(CommandRules, UnknownNamesAndCommandsNotBuiltYetAreNeverEnabled)
 {
     TCommandState everything = idleWindow();
     everything.replaying = true;
-    for (const char* name : {"", "actfilesave", "actFileSave ", "actFilterBlur", "actSelectAll",
+    for (const char* name : {"", "actfilesave", "actFileSave ", "actFilterBlur", "actLayerRot90",
                              "actEditCut", "actPrintOut", "actScanner", "actFileReopen",
                              "actOpenHtmlHelp", "actShowPalWindow", "actLayerDuplicate"})
         EXPECT_FALSE(commandEnabled(name, everything)) << "'" << name << "'";
@@ -149,6 +149,31 @@ TEST(CommandRules, PauseAndResumeTakeTurnsWhileAReplayIsOpen)
     EXPECT_FALSE(commandEnabled("actEventPlayPause", s));
     EXPECT_TRUE(commandEnabled("actEventPlayResume", s));
     EXPECT_TRUE(commandEnabled("actEventPlayStop", s));
+}
+
+TEST(CommandRules, SelectionCommandsNeedASelectionWhereTheyChangeOne)
+{
+    const std::initializer_list<const char*> needSelection = {
+        "actSelectInvert", "actSelectDelete", "actSelectInflate", "actSelectInflate2",
+        "actSelectDeflate", "actSelectDeflate2", "actSelectCutOutside", "actSelectCopyLayerMask",
+        "actSelectNewLayer", "actSelectSplitLayer", "actSelectImgFill", "actSelectImgDelete"};
+    const std::initializer_list<const char*> anyTime = {
+        "actSelectAll", "actSelectEnable", "actSelectVisible", "actSelectColorRange",
+        "actSelectFromLayerMask", "actSelectFromLayerValue", "actSelectInsert",
+        "actSelectDuplicate", "actLayerMaskFill", "actLayerMaskClear", "actLayerMaskNega",
+        "actProtectLayerMask"};
+    TCommandState s = idleWindow();
+    s.maskCount = 1;
+    expectAll(needSelection, s, false);
+    expectAll(anyTime, s, true);
+    EXPECT_FALSE(commandEnabled("actSelectRemove", s)) << "the last mask stays";
+    s.hasSelection = true;
+    s.maskCount = 2;
+    expectAll(needSelection, s, true);
+    EXPECT_TRUE(commandEnabled("actSelectRemove", s));
+    s.playing = true;
+    expectAll(needSelection, s, false);
+    expectAll(anyTime, s, false);
 }
 
 } // namespace qm

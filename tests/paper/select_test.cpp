@@ -267,9 +267,18 @@ TEST(PaperSelect, WhatTheOperationsMake)
     EXPECT_EQ(p.masks->CurrentMask()->ValueAt(41, 31), 255);
     EXPECT_LE(p.masks->CurrentMask()->ValueAt(41, 32), 0);
 
+    // The outline follows undo and redo.
+    ASSERT_TRUE(p.clearMask(-1, true));
+    EXPECT_FALSE(p.masks->HasAnts());
+    int32_t layer = 0;
+    TRect rect;
+    ASSERT_TRUE(p.undo(d.flow, layer, rect));
+    EXPECT_TRUE(p.masks->HasAnts());
+    ASSERT_TRUE(p.redo(d.flow, layer, rect));
+    EXPECT_FALSE(p.masks->HasAnts());
+
     // Nothing to do is refused and leaves no event: subtracting from an empty mask, removing
     // the only mask, an unchanged flag.
-    ASSERT_TRUE(p.clearMask(-1, true));
     const uint32_t events = d.events().eventCount();
     EXPECT_FALSE(selectRect(d, {0, 0}, {9, 9}, MaskCombine::Subtract));
     EXPECT_FALSE(selectRect(d, {0, 0}, {9, 9}, MaskCombine::Intersect));

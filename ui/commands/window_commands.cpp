@@ -41,6 +41,7 @@ void addWindowCommands(TMainForm& main, QMenu& menu)
         {"actShowPenWindow", TMainForm::tr("&Pen")},
         {"actShowCtrlWindow", TMainForm::tr("&Options")},
         {"actShowLayerWindow", TMainForm::tr("&Layers")},
+        {"actShowSelectWindow", TMainForm::tr("&Selection")},
         {"actShowPreviewWindow", TMainForm::tr("Pre&view")},
         {"actShowColorWindow", TMainForm::tr("&Colour")},
         {"actShowRgbWindow", TMainForm::tr("&RGB")},
@@ -53,8 +54,8 @@ void addWindowCommands(TMainForm& main, QMenu& menu)
         });
         a->setCheckable(true);
     }
-    main.addPlaceholders(menu, {"actShowSelectWindow", "actShowPalWindow", "actShowGradWindow",
-                                "actShowToneWindow", "actShowPatWindow", "actShowEnvWindow"});
+    main.addPlaceholders(menu, {"actShowPalWindow", "actShowGradWindow", "actShowToneWindow",
+                                "actShowPatWindow", "actShowEnvWindow"});
     main.addCommand(menu, "actShowNetWindow", TMainForm::tr("Network"), [] {});
     main.addCommand(menu, "actWindowInitAllPos", TMainForm::tr("Reset Window Positions"),
                     [&main] { main.docks().restoreDefaults(); });

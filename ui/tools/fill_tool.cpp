@@ -1,6 +1,6 @@
 // Mode 4: a click clears the layer (submode 1), pours the paint bucket (0, 2) or makes a
-// selection with the magic wand (3). The wand combines with the selection there is: Shift adds,
-// Ctrl subtracts, both intersect.
+// selection with the magic wand (3). The wand combines with the selection there is as the
+// selection tools do (combineOf).
 #include "ui/draw_window.h"
 #include "ui/tools/tool.h"
 
@@ -15,18 +15,6 @@ namespace {
 constexpr int32_t kClearSubmode = 1;
 constexpr int32_t kWandSubmode = 3;
 constexpr int kBucketButton = 4;
-
-MaskCombine combineOf(Qt::KeyboardModifiers m)
-{
-    const bool shift = m.testFlag(Qt::ShiftModifier), ctrl = m.testFlag(Qt::ControlModifier);
-    if (shift && ctrl)
-        return MaskCombine::Intersect;
-    if (shift)
-        return MaskCombine::Add;
-    if (ctrl)
-        return MaskCombine::Subtract;
-    return MaskCombine::Replace;
-}
 
 class TFillTool : public TTool {
 public:
@@ -49,7 +37,7 @@ public:
             if (submode == kWandSubmode) {
                 const TSeedFillOptions options{config.wandLimit, config.wandTarget != 0,
                                                config.wandAntiAlias};
-                paper.magicWand(flow, stroke, at, options, combineOf(input.modifiers));
+                paper.magicWand(flow, stroke, at, options, combineOf(input.modifiers, window_.app().selectionCombine));
             } else {
                 const TSeedFillOptions options{config.fillLimit, config.fillTarget != 0,
                                                config.fillAntiAlias};

@@ -1,7 +1,9 @@
-// Modes 6 and 7: shapes dragged or clicked out with a rubber band, then drawn along with the pen
-// (mode 6) or filled (mode 7). Rectangles, ellipses and lines are dragged; polygons and open
-// lines are clicked vertex by vertex and finished with a double-click, the right button or
-// Enter (Escape drops them); a free shape is dragged by hand and filled when the button is up.
+// Modes 6, 7 and 8: shapes dragged or clicked out with a rubber band, then drawn along with the
+// pen (mode 6), filled (mode 7) or made into a selection (mode 8, combined with the selection
+// as the modifiers held at the first press say). Rectangles, ellipses and lines are dragged;
+// polygons and open lines are clicked vertex by vertex and finished with a double-click, the
+// right button or Enter (Escape drops them); a free shape is dragged by hand and finished when
+// the button is up. A selection rectangle or ellipse without size, replacing, deselects.
 #include "paint/shape_outline.h"
 #include "ui/draw_window.h"
 #include "ui/tools/tool.h"
@@ -22,12 +24,14 @@ TPointF wholePixel(TPointF p) { return {std::round(p.x), std::round(p.y)}; }
 
 class TShapeTool : public TTool {
 public:
-    TShapeTool(TDrawWindowWidget& window, bool filled) : TTool(window), filled_(filled) {}
+    TShapeTool(TDrawWindowWidget& window, TShapeTarget target) : TTool(window), target_(target) {}
 
     void press(const TInput& input) override
     {
         const TPointF p = paperPoint(input);
-        kind_ = shapeOfMode(filled_ ? 7 : 6, window_.app().modes.submode());
+        kind_ = shapeOfMode(modeOf(target_), window_.app().modes.submode());
+        if (points_.empty())
+            combine_ = combineOf(input.modifiers, window_.app().selectionCombine);
         if (isVertexShape(kind_)) {
             // The vertex that followed the cursor stays where it was clicked; a new one follows.
             if (points_.empty())
@@ -160,7 +164,9 @@ private:
         TAppContext& app = window_.app();
         TStroke& stroke = app.liveStroke;
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        if (!filled_) {
+        if (target_ == TShapeTarget::selection) {
+            select(path, a, b);
+        } else if (target_ == TShapeTarget::outline) {
             const int button = (kind_ == TShapeKind::line || kind_ == TShapeKind::polyline)
                                    ? kLineButton
                                    : kOutlineButton;
@@ -183,16 +189,45 @@ private:
         emit window_.stateChanged();
     }
 
-    bool filled_;
+    static uint8_t modeOf(TShapeTarget target)
+    {
+        return target == TShapeTarget::outline ? 6 : target == TShapeTarget::filled ? 7 : 8;
+    }
+
+    void select(std::vector<TPointF>& path, TPointF a, TPointF b)
+    {
+        TPaper& paper = window_.paper();
+        if (kind_ == TShapeKind::rectangle || kind_ == TShapeKind::ellipse) {
+            if (a.x == b.x || a.y == b.y) {
+                if (combine_ == MaskCombine::Replace)
+                    paper.clearMask(-1, true);
+                return;
+            }
+            TSelectShape shape;
+            shape.slot = -1;
+            shape.mode = combine_;
+            shape.first = {int32_t(a.x), int32_t(a.y)};
+            shape.second = {int32_t(b.x), int32_t(b.y)};
+            paper.selectShape(kind_ == TShapeKind::ellipse ? TFillShape::ellipse
+                                                           : TFillShape::rectangle,
+                              shape, true);
+        } else {
+            path.pop_back(); // the polygon closes itself
+            paper.selectPolygon(-1, path, combine_, true);
+        }
+    }
+
+    TShapeTarget target_;
+    MaskCombine combine_ = MaskCombine::Replace;
     TShapeKind kind_ = TShapeKind::none;
     std::vector<TPointF> points_; // paper coordinates
 };
 
 } // namespace
 
-std::unique_ptr<TTool> makeShapeTool(TDrawWindowWidget& window, bool filled)
+std::unique_ptr<TTool> makeShapeTool(TDrawWindowWidget& window, TShapeTarget target)
 {
-    return std::make_unique<TShapeTool>(window, filled);
+    return std::make_unique<TShapeTool>(window, target);
 }
 
 } // namespace qm::ui

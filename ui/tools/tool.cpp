@@ -25,6 +25,18 @@ void TTool::handle(TModeSlot slot, const TInput& input)
     }
 }
 
+MaskCombine combineOf(Qt::KeyboardModifiers m, MaskCombine chosen)
+{
+    const bool shift = m.testFlag(Qt::ShiftModifier), ctrl = m.testFlag(Qt::ControlModifier);
+    if (shift && ctrl)
+        return MaskCombine::Intersect;
+    if (shift)
+        return MaskCombine::Add;
+    if (ctrl)
+        return MaskCombine::Subtract;
+    return chosen;
+}
+
 TToolTable makeTools(TDrawWindowWidget& window)
 {
     TToolTable tools;
@@ -33,8 +45,9 @@ TToolTable makeTools(TDrawWindowWidget& window)
     tools[2] = makePickerTool(window);
     tools[3] = makeViewTool(window);
     tools[4] = makeFillTool(window);
-    tools[6] = makeShapeTool(window, false);
-    tools[7] = makeShapeTool(window, true);
+    tools[6] = makeShapeTool(window, TShapeTarget::outline);
+    tools[7] = makeShapeTool(window, TShapeTarget::filled);
+    tools[8] = makeShapeTool(window, TShapeTarget::selection);
     for (size_t mode = 5; mode < tools.size(); ++mode)
         if (!tools[mode])
             tools[mode] = makePlaceholderTool(window);

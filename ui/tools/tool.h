@@ -5,6 +5,7 @@
 
 #include "paint/mode_mngr.h"
 #include "paint/stroke.h"
+#include "select/mask_mngr.h"
 
 #include <QPainter>
 #include <QPointF>
@@ -71,6 +72,10 @@ private:
     float saved_;
 };
 
+// How a selection tool combines its area with the selection: Shift adds, Ctrl subtracts, both
+// intersect; without either, the options window's choice.
+MaskCombine combineOf(Qt::KeyboardModifiers modifiers, MaskCombine chosen);
+
 using TToolTable = std::array<std::unique_ptr<TTool>, kModeCount>;
 
 // The tools of one window, by mode number.
@@ -82,8 +87,9 @@ std::unique_ptr<TTool> makeZoomTool(TDrawWindowWidget& window);
 std::unique_ptr<TTool> makePickerTool(TDrawWindowWidget& window);
 std::unique_ptr<TTool> makeViewTool(TDrawWindowWidget& window);
 std::unique_ptr<TTool> makeFillTool(TDrawWindowWidget& window);
-// Modes 6 (outlines drawn with the pen) and 7 (filled shapes).
-std::unique_ptr<TTool> makeShapeTool(TDrawWindowWidget& window, bool filled);
+// Modes 6 (outlines drawn with the pen), 7 (filled shapes) and 8 (selections).
+enum class TShapeTarget { outline, filled, selection };
+std::unique_ptr<TTool> makeShapeTool(TDrawWindowWidget& window, TShapeTarget target);
 // Modes whose operations are not built yet: they show the position and do nothing else.
 std::unique_ptr<TTool> makePlaceholderTool(TDrawWindowWidget& window);
 

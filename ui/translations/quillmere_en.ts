@@ -315,5 +315,9 @@
         <source>用紙DPIの変更</source>
         <translation>Change Paper Resolution</translation>
     </message>
+    <message>
+        <source>空欄があります！</source>
+        <translation>A field is empty!</translation>
+    </message>
 </context>
 </TS>
