@@ -52,10 +52,11 @@ bool masksFromChannels(const TPsdDocument& psd, TPaper& paper)
 } // namespace
 
 TDocument::TDocument(TDrawWindow& window, TStroke& liveStroke, const TConfigSettings& config,
-                     const CPatMngrBase* tones)
+                     const CPatMngrBase* tones, const CGradMngr* gradations)
 {
     services_.liveStroke = &liveStroke;
     services_.tones = tones;
+    services_.gradations = gradations;
     services_.config = &config;
     services_.makeEvents = eventRecorder(&liveStroke, tones, config.undoMax);
     paper_ = std::make_unique<TPaper>(window, services_);

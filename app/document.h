@@ -14,6 +14,8 @@
 
 namespace qm {
 
+class CGradMngr;
+
 struct TConfigSettings;
 class CAppProfile;
 
@@ -21,7 +23,7 @@ class TDocument {
 public:
     // Borrows all three; they must outlive the document.
     TDocument(TDrawWindow& window, TStroke& liveStroke, const TConfigSettings& config,
-              const CPatMngrBase* tones = nullptr);
+              const CPatMngrBase* tones = nullptr, const CGradMngr* gradations = nullptr);
 
     TPaper& paper() { return *paper_; }
     const TPaper& paper() const { return *paper_; }

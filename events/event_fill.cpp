@@ -59,6 +59,9 @@ bool CEventMngr::replayAreaFill(TFlowImage& flow, uint8_t sub, const std::vector
     case areaFillEvent::shape:
         return paper_.fillShape(flow, stroke, false, TFillShape(packet.value),
                                 {packet.x0, packet.y0}, {packet.x1, packet.y1});
+    case areaFillEvent::gradation:
+        return paper_.fillGradation(flow, stroke, {packet.x0, packet.y0},
+                                    {int32_t(packet.x1), int32_t(packet.y1)}, false);
     case areaFillEvent::wholeLayer:
     case areaFillEvent::fillSelection:
     case areaFillEvent::clearSelection:

@@ -24,11 +24,8 @@ TPaper::TPaper(TDrawWindow& owner, const TPaperServices& services)
     : paintRoutine(services.defaultRoutine), window(owner), services_(services)
 {
     gradation = std::make_unique<CGradation>();
-    if (services_.gradations) {
-        gradationStops_ = services_.gradations->working();
-        const TGradOptions& o = services_.gradations->workingOptions();
-        gradation->SetOptions(o.type, o.map, o.count, o.repeat);
-    }
+    if (services_.gradations)
+        takeGradation(*services_.gradations);
     gradation->setStops(&gradationStops_);
     displayImage.Resize(1, 1);
     displayWork.Resize(1, 1);

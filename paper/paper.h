@@ -248,6 +248,12 @@ public:
     bool fillLayerMask(TFlowImage& flow, int32_t layer, uint8_t value, bool record);
     bool negateLayerMask(TFlowImage& flow, int32_t layer, bool record);
 
+    // The gradation fill: the current gradation from `start` to `end` (paper pixels) over the
+    // current layer, through the selection and the tone, at the stroke's opacity.
+    bool fillGradation(TFlowImage& flow, TStroke& stroke, TPoint start, TPoint end, bool record);
+    // The gradation window's current entry becomes the paper's gradation (stops and options).
+    void takeGradation(const CGradMngr& gradations);
+
     // The gradation's stops (the events put a recording's stops here).
     CColorSlotGroup& gradationStops() { return gradationStops_; }
 

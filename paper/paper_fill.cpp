@@ -7,6 +7,7 @@
 #include "paint/brush_plot.h"
 #include "select/area_fill.h"
 #include "select/seed_fill.h"
+#include "tone/grad_mngr.h"
 
 #include <algorithm>
 #include <functional>
@@ -315,6 +316,53 @@ bool TPaper::fillWholeLayer(TFlowImage& flow, TStroke& stroke, bool record, uint
     });
     selectionActive = active;
     return done;
+}
+
+// ---- the gradation fill ----
+
+void TPaper::takeGradation(const CGradMngr& gradations)
+{
+    gradationStops_ = gradations.working();
+    const TGradOptions& o = gradations.workingOptions();
+    if (gradation)
+        gradation->SetOptions(o.type, o.map, o.count, o.repeat);
+}
+
+bool TPaper::fillGradation(TFlowImage& flow, TStroke& stroke, TPoint start, TPoint end,
+                           bool record)
+{
+    const int32_t index = currentLayerIndex();
+    CLayerData* layer = fillTarget(flow, index);
+    if (!layer || !gradation || gradationStops_.stops.size() < 2)
+        return false;
+    // Where the selection allows, or the whole layer.
+    TRect area{0, 0, flow.work.width(), flow.work.height()};
+    const CMaskData* mask = masks->Mask(masks->CurrentIndex());
+    if (selectionActive && mask && mask->IsValid()) {
+        TRect content;
+        if (!mask->ContentBounds(content) ||
+            !intersectRect(moved(content, layer->offsetX, layer->offsetY), area, area))
+            return false;
+    }
+    // The line goes in before the event: the recorder writes it with the gradation's state.
+    gradation->setStops(&gradationStops_);
+    gradation->SetLine({start.x * 65536, start.y * 65536}, {end.x * 65536, end.y * 65536});
+    if (record) {
+        if (recording())
+            eventMngr->recordAreaFill(areaFillEvent::gradation, index, 0, start,
+                                      {float(end.x), float(end.y)});
+        saveUndoRect(index, area, kUndoFill);
+    }
+    TPlotter plot = plotterFor(stroke, *layer);
+    plot.gradation = gradation.get();
+    const uint32_t opacity = uint32_t(255.0f * stroke.opacity);
+    for (int32_t y = area.top; y < area.bottom; ++y) {
+        uint32_t* pixels = flow.work.row(y);
+        for (int32_t x = area.left; x < area.right; ++x)
+            plot.plotColour(pixels[x], x, y, stroke.color, opacity);
+    }
+    fillDone(flow, *layer, area);
+    return true;
 }
 
 } // namespace qm

@@ -7,6 +7,8 @@
 #include "paint/mode_mngr.h"
 #include "paint/stroke.h"
 #include "select/mask_mngr.h"
+#include "tone/grad_mngr.h"
+#include "tone/tone_mngr.h"
 #include "ui/ui_text.h"
 
 #include <QDateTime>
@@ -22,6 +24,10 @@ struct TAppContext {
     CModeMngr modes;
     TStroke liveStroke;
     std::unique_ptr<CColorMngr> colours; // the pen's colours, made at start-up
+    // The screentones and the gradations the tone and gradation windows keep, loaded from
+    // their set files at start-up.
+    std::unique_ptr<CToneMngr> tones;
+    std::unique_ptr<CGradMngr> gradations;
     TDeferredMessageSink messages;
 
     bool tabletInProximity = false;

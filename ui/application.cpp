@@ -2,6 +2,8 @@
 
 #include "app/headless.h"
 #include "core/pixel_math.h"
+#include "tone/grad_set_file.h"
+#include "tone/tone_set_file.h"
 #include "ui/draw_window.h"
 #include "ui/main_window.h"
 #include "ui/single_instance.h"
@@ -89,6 +91,10 @@ void TApplicationShell::start(bool replayOnly)
     store_->readBool(CAppProfile::kConfig, "tabletDropFullSpike", dropSpike);
     app.tabletDropFullSpike = dropSpike;
     makeColours(app);
+    app.tones = std::make_unique<CToneMngr>();
+    startToneSet(*app.tones, app.profile.fileIO, &app.messages);
+    app.gradations = std::make_unique<CGradMngr>(app.profile.config);
+    startGradSet(*app.gradations, app.profile.fileIO, &app.messages);
     proximity_ = std::make_unique<TTabletProximity>(app);
     QCoreApplication::instance()->installEventFilter(proximity_.get());
     main_ = std::make_unique<TMainForm>(app, *store_);

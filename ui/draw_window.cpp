@@ -26,7 +26,8 @@ QString positionText(QPoint p)
 
 TDrawWindowWidget::TDrawWindowWidget(TAppContext& app, QWidget* parent)
     : QWidget(parent), app_(app),
-      document_(std::make_unique<TDocument>(*this, app.liveStroke, app.profile.config)),
+      document_(std::make_unique<TDocument>(*this, app.liveStroke, app.profile.config,
+                                            app.tones.get(), app.gradations.get())),
       router_(app.modes), tools_(makeTools(*this))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -4,6 +4,7 @@
 
 #include "events/event_mngr.h"
 #include "paper/paper.h"
+#include "tone/grad_mngr.h"
 
 #include <gtest/gtest.h>
 
@@ -251,6 +252,48 @@ TEST(PaperFill, ADamagedFillPacketStopsTheReplay)
     ASSERT_EQ(replay.events().openForReplay(data, replay.flow), TReplayOpen::success);
     EXPECT_EQ(replay.events().replayAll(replay.flow), TReplayStep::error);
     EXPECT_FALSE(replay.window.sink.messages.empty());
+}
+
+TEST(PaperFill, TheGradationFillRunsAlongItsLineWithinTheSelection)
+{
+    // Black to white (the list's second entry) from x 10 to x 50: at pixel x the colour is the
+    // grey of u = (x − 10) / 40, held at the ends.
+    const auto useBlackToWhite = [](test::RecordedPaper& d) {
+        CGradMngr gradations(d.config);
+        gradations.Select(1);
+        d.paper->takeGradation(gradations);
+        d.stroke.setOpacity(1.0f);
+    };
+    checkRecordedAndUndoable(
+        [](test::RecordedPaper& d) {
+            ASSERT_TRUE(d.paper->fillGradation(d.flow, d.stroke, {10, 5}, {50, 5}, true));
+            for (int32_t x : {0, 10, 20, 30, 40, 50, 59}) {
+                const double u = std::clamp((x - 10) / 40.0, 0.0, 1.0);
+                const uint32_t p = d.paper->layer(0)->image()->GetPixel(x, 33);
+                EXPECT_NEAR(double(p & 0xFF), 255.0 * u, 1.0) << x;
+                EXPECT_EQ(p >> 24, 255u);
+            }
+        },
+        useBlackToWhite);
+    // Within a selection: nothing changes outside it.
+    checkRecordedAndUndoable(
+        [](test::RecordedPaper& d) {
+            const TMTC before = test::flatLayer(*d.paper->layer(0));
+            ASSERT_TRUE(d.paper->fillGradation(d.flow, d.stroke, {0, 0}, {0, 39}, true));
+            const TMTC after = test::flatLayer(*d.paper->layer(0));
+            for (int32_t y = 0; y < 40; ++y)
+                for (int32_t x = 0; x < 60; ++x) {
+                    const bool inside = x >= 20 && x < 40 && y >= 10 && y < 30;
+                    if (!inside)
+                        ASSERT_EQ(after.pixel(x, y), before.pixel(x, y)) << x << "," << y;
+                }
+            EXPECT_NE(after.pixel(30, 12), after.pixel(30, 28)) << "it runs top to bottom";
+        },
+        [&](test::RecordedPaper& d) {
+            useBlackToWhite(d);
+            ASSERT_TRUE(d.paper->selectShape(
+                TFillShape::rectangle, {0, -1, MaskCombine::Replace, {20, 10}, {40, 30}}, true));
+        });
 }
 
 } // namespace qm

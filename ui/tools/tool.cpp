@@ -45,10 +45,11 @@ TToolTable makeTools(TDrawWindowWidget& window)
     tools[2] = makePickerTool(window);
     tools[3] = makeViewTool(window);
     tools[4] = makeFillTool(window);
+    tools[5] = makeDragTool(window);
     tools[6] = makeShapeTool(window, TShapeTarget::outline);
     tools[7] = makeShapeTool(window, TShapeTarget::filled);
     tools[8] = makeShapeTool(window, TShapeTarget::selection);
-    for (size_t mode = 5; mode < tools.size(); ++mode)
+    for (size_t mode = 0; mode < tools.size(); ++mode)
         if (!tools[mode])
             tools[mode] = makePlaceholderTool(window);
     return tools;
