@@ -1,11 +1,14 @@
 #include "ui/tool_docks.h"
 
 #include "ui/colour_windows.h"
+#include "ui/grad_window.h"
 #include "ui/draw_window.h"
 #include "ui/layer_window.h"
 #include "ui/pen_window.h"
+#include "ui/pattern_window.h"
 #include "ui/preview_window.h"
 #include "ui/select_window.h"
+#include "ui/tone_window.h"
 #include "ui/tools_window.h"
 
 #include <QDockWidget>
@@ -31,9 +34,14 @@ TToolDocks::TToolDocks(TAppContext& app, SettingsStore& store, QMainWindow& main
     colour = new TGColWindow(*app.colours);
     rgb = new TColourFieldsWindow(*app.colours, TColourFieldsWindow::TModel::rgb);
     hsv = new TColourFieldsWindow(*app.colours, TColourFieldsWindow::TModel::hsv);
+    const auto activeWindow = [this] { return active_.data(); };
+    tones = new TToneWindow(app, activeWindow);
+    patterns = new TPatWindow(app, activeWindow);
+    patterns->tonesChanged = [this] { tones->refresh(); };
+    gradation = new TGradWindow(app);
 
     // The creation order of the tool windows: tools, pen, preview, options, layers, selection,
-    // colour, RGB, HSV.
+    // colour, RGB, HSV, tones (with the pattern maker), gradations.
     addDock("actShowToolBox", nullptr, tr("Tools"), tools, Qt::LeftDockWidgetArea);
     addDock("actShowPenWindow", nullptr, tr("Pen"), pen, Qt::LeftDockWidgetArea);
     QDockWidget* previewDock =
@@ -47,18 +55,29 @@ TToolDocks::TToolDocks(TAppContext& app, SettingsStore& store, QMainWindow& main
         addDock("actShowColorWindow", "gcolWinVis", tr("Colour"), colour, Qt::RightDockWidgetArea);
     QDockWidget* rgbDock = addDock("actShowRgbWindow", "rgbWinVis", tr("RGB"), rgb, Qt::RightDockWidgetArea);
     QDockWidget* hsvDock = addDock("actShowHsvWindow", "hsvWinVis", tr("HSV"), hsv, Qt::RightDockWidgetArea);
+    QDockWidget* toneDock =
+        addDock("actShowToneWindow", "toneWinVis", tr("Tones"), tones, Qt::RightDockWidgetArea);
+    QDockWidget* patternDock =
+        addDock("actShowPatWindow", nullptr, tr("Pattern"), patterns, Qt::RightDockWidgetArea);
+    QDockWidget* gradationDock = addDock("actShowGradWindow", "gradWinVis", tr("Gradations"),
+                                         gradation, Qt::RightDockWidgetArea);
     main_.splitDockWidget(colourDock, previewDock, Qt::Vertical);
     main_.splitDockWidget(previewDock, layerDock, Qt::Vertical);
     main_.splitDockWidget(layerDock, selectDock, Qt::Vertical);
     main_.tabifyDockWidget(colourDock, rgbDock);
     main_.tabifyDockWidget(rgbDock, hsvDock);
+    main_.tabifyDockWidget(hsvDock, toneDock);
+    main_.tabifyDockWidget(toneDock, patternDock);
+    main_.tabifyDockWidget(patternDock, gradationDock);
     colourDock->raise();
+    patternDock->hide(); // opened when a pattern is to be made
     defaults_ = main_.saveState();
 
     app.colours->onChanged = [this](bool main, int32_t source) {
         colour->colourChanged(main, source);
         rgb->follow();
         hsv->follow();
+        gradation->followColours(); // the fixed two-colour entry
         if (app_.colourChanged)
             app_.colourChanged();
     };
@@ -89,6 +108,7 @@ QDockWidget* TToolDocks::dockOf(const QString& action) const
 
 void TToolDocks::follow(TDrawWindowWidget* window)
 {
+    active_ = window;
     layers->setDrawWindow(window);
     selection->setDrawWindow(window);
     preview->setDrawWindow(window);

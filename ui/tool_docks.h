@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QPointer>
 
 #include <map>
 
@@ -25,6 +26,9 @@ class TPreviewWindow;
 class TSelectWindow;
 class TControlWindow;
 class TToolsWindow;
+class TToneWindow;
+class TPatWindow;
+class TGradWindow;
 
 class TToolDocks : public QObject {
     Q_OBJECT
@@ -56,8 +60,12 @@ public:
     TGColWindow* colour = nullptr;
     TColourFieldsWindow* rgb = nullptr;
     TColourFieldsWindow* hsv = nullptr;
+    TToneWindow* tones = nullptr;
+    TPatWindow* patterns = nullptr;
+    TGradWindow* gradation = nullptr;
 
 private:
+    QPointer<TDrawWindowWidget> active_;
     QDockWidget* addDock(const char* action, const char* visibleKey, const QString& title,
                          QWidget* content, Qt::DockWidgetArea area);
 

@@ -45,7 +45,10 @@ void addWindowCommands(TMainForm& main, QMenu& menu)
         {"actShowPreviewWindow", TMainForm::tr("Pre&view")},
         {"actShowColorWindow", TMainForm::tr("&Colour")},
         {"actShowRgbWindow", TMainForm::tr("&RGB")},
-        {"actShowHsvWindow", TMainForm::tr("&HSV")}};
+        {"actShowHsvWindow", TMainForm::tr("&HSV")},
+        {"actShowToneWindow", TMainForm::tr("&Tones")},
+        {"actShowPatWindow", TMainForm::tr("Pa&ttern")},
+        {"actShowGradWindow", TMainForm::tr("&Gradations")}};
     for (const auto& [name, text] : shown) {
         const QString key = QString::fromLatin1(name);
         QAction* a = main.addCommand(menu, name, text, [&main, key] {
@@ -54,8 +57,7 @@ void addWindowCommands(TMainForm& main, QMenu& menu)
         });
         a->setCheckable(true);
     }
-    main.addPlaceholders(menu, {"actShowPalWindow", "actShowGradWindow", "actShowToneWindow",
-                                "actShowPatWindow", "actShowEnvWindow"});
+    main.addPlaceholders(menu, {"actShowPalWindow", "actShowEnvWindow"});
     main.addCommand(menu, "actShowNetWindow", TMainForm::tr("Network"), [] {});
     main.addCommand(menu, "actWindowInitAllPos", TMainForm::tr("Reset Window Positions"),
                     [&main] { main.docks().restoreDefaults(); });

@@ -17,13 +17,12 @@ constexpr int32_t kGradationSubmode = 3;
 constexpr int kGradationButton = 19; // the tools window's button whose opacity it takes
 
 class TDragTool : public TTool {
-public:
+  public:
     using TTool::TTool;
 
     void press(const TInput& input) override
     {
-        if (window_.app().modes.submode() != kGradationSubmode)
-            return;
+        if (window_.app().modes.submode() != kGradationSubmode) return;
         start_ = end_ = paperPoint(input);
         dragging_ = true;
         window_.update();
@@ -32,8 +31,7 @@ public:
     void move(const TInput& input) override
     {
         window_.showPosition(input);
-        if (!dragging_)
-            return;
+        if (!dragging_) return;
         end_ = paperPoint(input);
         window_.autoScroll(input);
         window_.update();
@@ -41,17 +39,14 @@ public:
 
     void release(const TInput& input) override
     {
-        if (!dragging_)
-            return;
+        if (!dragging_) return;
         end_ = paperPoint(input);
         leave();
         const TPoint a = start_, b = end_;
-        if (a == b)
-            return;
+        if (a == b) return;
         TAppContext& app = window_.app();
         TPaper& paper = window_.paper();
-        if (app.gradations)
-            paper.takeGradation(*app.gradations);
+        if (app.gradations) paper.takeGradation(*app.gradations);
         QApplication::setOverrideCursor(Qt::WaitCursor);
         {
             const TToolOpacity opacity(app.liveStroke, app.profile.toolOpacity(kGradationButton));
@@ -63,8 +58,7 @@ public:
 
     void key(const TInput& input) override
     {
-        if (input.key == Qt::Key_Escape)
-            leave();
+        if (input.key == Qt::Key_Escape) leave();
     }
 
     void leave() override
@@ -75,12 +69,11 @@ public:
 
     void paintOverlay(QPainter& painter) override
     {
-        if (!dragging_)
-            return;
+        if (!dragging_) return;
         TPaper& paper = window_.paper();
         const auto onWindow = [&](TPoint p) {
-            const TPointF w = paper.paperToWindow(window_.width(), window_.height(), float(p.x),
-                                                  float(p.y));
+            const TPointF w =
+                paper.paperToWindow(window_.width(), window_.height(), float(p.x), float(p.y));
             return QPointF(w.x, w.y);
         };
         painter.save();
@@ -94,7 +87,7 @@ public:
         painter.restore();
     }
 
-private:
+  private:
     TPoint paperPoint(const TInput& input) const
     {
         const TPointF p = window_.paper().windowToPaper(window_.width(), window_.height(),

@@ -319,5 +319,133 @@
         <source>空欄があります！</source>
         <translation>A field is empty!</translation>
     </message>
+    <message>
+        <source>操作に失敗しました！</source>
+        <translation>The operation failed!</translation>
+    </message>
+    <message>
+        <source>不正な文字により数値を読みとれません！</source>
+        <translation>The number cannot be read: the field holds invalid characters!</translation>
+    </message>
+    <message>
+        <source>%sは %d ～ %d にしてください！</source>
+        <translation>%s must be between %d and %d!</translation>
+    </message>
+    <message>
+        <source>名前の自動生成(&amp;A)</source>
+        <translation>Name &amp;Automatically</translation>
+    </message>
+    <message>
+        <source>移動</source>
+        <translation>Offset</translation>
+    </message>
+    <message>
+        <source>ｽﾞｰﾑ</source>
+        <translation>Zoom</translation>
+    </message>
+    <message>
+        <source>反転</source>
+        <translation>Invert</translation>
+    </message>
+    <message>
+        <source>線数</source>
+        <translation>Lines</translation>
+    </message>
+    <message>
+        <source>濃度</source>
+        <translation>Percent</translation>
+    </message>
+    <message>
+        <source>角度</source>
+        <translation>Angle</translation>
+    </message>
+    <message>
+        <source>ぼかし</source>
+        <translation>Blur</translation>
+    </message>
+    <message>
+        <source>円(網点)</source>
+        <translation>Circle (halftone)</translation>
+    </message>
+    <message>
+        <source>円(単純)</source>
+        <translation>Circle (simple)</translation>
+    </message>
+    <message>
+        <source>円(コサイン)</source>
+        <translation>Circle (cosine)</translation>
+    </message>
+    <message>
+        <source>線</source>
+        <translation>Line</translation>
+    </message>
+    <message>
+        <source>線(X)</source>
+        <translation>Line (X)</translation>
+    </message>
+    <message>
+        <source>線(Y)</source>
+        <translation>Line (Y)</translation>
+    </message>
+    <message>
+        <source>スクエア</source>
+        <translation>Square</translation>
+    </message>
+    <message>
+        <source>クロス</source>
+        <translation>Cross</translation>
+    </message>
+    <message>
+        <source>ダイヤモンド</source>
+        <translation>Diamond</translation>
+    </message>
+    <message>
+        <source>菱形</source>
+        <translation>Rhomboid</translation>
+    </message>
+    <message>
+        <source>線形</source>
+        <translation>Linear</translation>
+    </message>
+    <message>
+        <source>放射形</source>
+        <translation>Radiating</translation>
+    </message>
+    <message>
+        <source>円形</source>
+        <translation>Circular</translation>
+    </message>
+    <message>
+        <source>通常</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>往復</source>
+        <translation>There and Back</translation>
+    </message>
+    <message>
+        <source>繰返(&amp;R)</source>
+        <translation>&amp;Repeat</translation>
+    </message>
+    <message>
+        <source>回(&amp;C)</source>
+        <translation>times (&amp;C)</translation>
+    </message>
+    <message>
+        <source>これ以上%sを追加できません！</source>
+        <translation>No more %s can be added!</translation>
+    </message>
+    <message>
+        <source>色</source>
+        <translation>colours</translation>
+    </message>
+    <message>
+        <source>** 2色固定 **</source>
+        <translation>** Two Fixed Colours **</translation>
+    </message>
+    <message>
+        <source>グラデーション集</source>
+        <translation>gradation set</translation>
+    </message>
 </context>
 </TS>
