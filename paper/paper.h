@@ -68,6 +68,28 @@ inline constexpr size_t kMaxLayerNameBytes = 65533;
 // Keeps every sum of an offset and a paper coordinate far inside 32 bits.
 inline constexpr int32_t kMaxLayerOffset = 1 << 20;
 
+// Where paper points land in a window of a given size at the paper's zoom and rotation: a
+// plain value, so loops over many points (the ants) call no function per point.
+struct TPaperToWindow {
+    float scale = 1.0f;
+    bool rotated = false;
+    float scrollX = 0.0f, scrollY = 0.0f; // unrotated: window = (paper − scroll) · scale + origin
+    float originX = 0.0f, originY = 0.0f;
+    float centreX = 0.0f, centreY = 0.0f; // rotated: about this paper point …
+    float sine = 0.0f, cosine = 1.0f;
+    float windowX = 0.0f, windowY = 0.0f; // … which lands here
+    TPointF operator()(float x, float y) const
+    {
+        if (!rotated)
+            return {(x - scrollX) * scale + originX, (y - scrollY) * scale + originY};
+        // The rotation matrix is orthonormal: its inverse is its transpose.
+        const float dx = x - centreX, dy = y - centreY;
+        const float cx = cosine * dx + sine * dy;
+        const float cy = cosine * dy - sine * dx;
+        return {cx * scale + windowX, cy * scale + windowY};
+    }
+};
+
 // Layer commands of execLayerCommand.
 enum class TLayerCommand : int32_t { flipLeftRight = 7, flipTopBottom = 8, negate = 9, halfTurn = 10 };
 
@@ -259,7 +281,11 @@ public:
 
     // ---- display ----
     TPointF windowToPaper(int32_t clientWidth, int32_t clientHeight, float x, float y) const;
-    TPointF paperToWindow(int32_t clientWidth, int32_t clientHeight, float x, float y) const;
+    TPointF paperToWindow(int32_t clientWidth, int32_t clientHeight, float x, float y) const
+    {
+        return paperToWindowMap(clientWidth, clientHeight)(x, y);
+    }
+    TPaperToWindow paperToWindowMap(int32_t clientWidth, int32_t clientHeight) const;
     TPoint paperToWindowInt(int32_t clientWidth, int32_t clientHeight, float x, float y) const;
     // Composes the stroke (when one is in progress), recomposites the rectangle and shows it.
     void updateRect(TFlowImage& flow, ViewSink* view, const TRect& rect, const TStroke* stroke);

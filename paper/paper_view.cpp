@@ -68,17 +68,22 @@ TPointF TPaper::windowToPaper(int32_t clientWidth, int32_t clientHeight, float x
     return {rotCenterX + rotCos * cx - rotSin * cy, rotSin * cx + rotCenterY + rotCos * cy};
 }
 
-TPointF TPaper::paperToWindow(int32_t clientWidth, int32_t clientHeight, float x, float y) const
+TPaperToWindow TPaper::paperToWindowMap(int32_t clientWidth, int32_t clientHeight) const
 {
-    const float scale = zoomScale();
-    if (rotation == 0.0f)
-        return {(x - float(scrollX)) * scale + float(viewOriginX),
-                (y - float(scrollY)) * scale + float(viewOriginY)};
-    // The rotation matrix is orthonormal: its inverse is its transpose.
-    const float dx = x - rotCenterX, dy = y - rotCenterY;
-    const float cx = rotCos * dx + rotSin * dy;
-    const float cy = rotCos * dy - rotSin * dx;
-    return {cx * scale + float(clientWidth / 2), cy * scale + float(clientHeight / 2)};
+    TPaperToWindow map;
+    map.scale = zoomScale();
+    map.rotated = rotation != 0.0f;
+    map.scrollX = float(scrollX);
+    map.scrollY = float(scrollY);
+    map.originX = float(viewOriginX);
+    map.originY = float(viewOriginY);
+    map.centreX = rotCenterX;
+    map.centreY = rotCenterY;
+    map.sine = rotSin;
+    map.cosine = rotCos;
+    map.windowX = float(clientWidth / 2);
+    map.windowY = float(clientHeight / 2);
+    return map;
 }
 
 TPoint TPaper::paperToWindowInt(int32_t clientWidth, int32_t clientHeight, float x, float y) const

@@ -65,8 +65,7 @@ inline uint64_t nonzeroMask64(const uint8_t* p, int32_t count)
 // fn(start, end) for every run of set bits among the first n bits of a line held as words
 // (bit i of word k is position 64k + i; bits past n are clear), in order. The runs' ends are
 // where a bit differs from the one before it, so the cost follows the number of runs.
-template <typename Fn>
-void forEachRun(const uint64_t* words, int32_t n, Fn&& fn)
+template <typename Fn> void forEachRun(const uint64_t* words, int32_t n, Fn&& fn)
 {
     uint64_t before = 0; // the last bit of the previous word
     int32_t start = 0;
@@ -83,8 +82,7 @@ void forEachRun(const uint64_t* words, int32_t n, Fn&& fn)
                 fn(start, base + bit);
         }
     }
-    if (before != 0)
-        fn(start, n);
+    if (before != 0) fn(start, n);
 }
 
 // Transposes a 64 × 64 bit matrix, bit j of word i being element (i, j): rounds of swapping
@@ -126,15 +124,14 @@ bool CAntPoints::indexed() const
     const auto matches = [](const TLineIndex& index, const CPointList& list) {
         return index.complete() && index.size() == list.size();
     };
-    return matches(index_.left, left) && matches(index_.right, right) &&
-           matches(index_.top, top) && matches(index_.bottom, bottom);
+    return matches(index_.left, left) && matches(index_.right, right) && matches(index_.top, top) &&
+           matches(index_.bottom, bottom);
 }
 
 void CAntPoints::extract(const TChannel& channel)
 {
     clear();
-    if (!channel.IsValid() || channel.width() <= 0 || channel.height() <= 0)
-        return;
+    if (!channel.IsValid() || channel.width() <= 0 || channel.height() <= 0) return;
     const int32_t w = channel.width(), h = channel.height();
     // Coordinates along a line run up to the line's length inclusive.
     const bool indexing = w <= TLineIndex::kMaxExtent && h <= TLineIndex::kMaxExtent;
@@ -194,13 +191,13 @@ void CAntPoints::extract(const TChannel& channel)
             }
             forEachRun(columns.data() + size_t(c) * size_t(columnWords), h,
                        [&](int32_t start, int32_t end) {
-                top.append(x, start);
-                bottom.append(x, end);
-                if (indexing) {
-                    index_.top.point(start);
-                    index_.bottom.point(end);
-                }
-            });
+                           top.append(x, start);
+                           bottom.append(x, end);
+                           if (indexing) {
+                               index_.top.point(start);
+                               index_.bottom.point(end);
+                           }
+                       });
             if (indexing) {
                 index_.top.endLine();
                 index_.bottom.endLine();
@@ -237,11 +234,9 @@ int32_t clampedCeil(double v)
 
 bool TAntsCulling::fit(const std::array<TPointF, 9>& probes, TBox clip, TPoint offset)
 {
-    if (clip.isEmpty())
-        return false;
+    if (clip.isEmpty()) return false;
     for (const TPointF& p : probes)
-        if (!std::isfinite(p.x) || !std::isfinite(p.y))
-            return false;
+        if (!std::isfinite(p.x) || !std::isfinite(p.y)) return false;
     const TPointF o = probes[0], ex = probes[2], ey = probes[6];
     const double probe = kProbe;
     const double ax = (double(ex.x) - o.x) / probe, ay = (double(ex.y) - o.y) / probe;
@@ -255,8 +250,7 @@ bool TAntsCulling::fit(const std::array<TPointF, 9>& probes, TBox clip, TPoint o
                 return false;
         }
     const double det = ax * by - bx * ay;
-    if (!(std::abs(det) > 1e-9))
-        return false;
+    if (!(std::abs(det) > 1e-9)) return false;
 
     // The widened box in view coordinates before the ants offset is added.
     const double x0 = double(clip.x) - offset.x - kViewMargin;
@@ -273,6 +267,22 @@ bool TAntsCulling::fit(const std::array<TPointF, 9>& probes, TBox clip, TPoint o
     maxX_ = *std::max_element(px_.begin(), px_.end());
     minY_ = *std::min_element(py_.begin(), py_.end());
     maxY_ = *std::max_element(py_.begin(), py_.end());
+    // The edges for rows (across = y, along = x) and for columns (the other way round).
+    for (size_t orientation = 0; orientation < 2; ++orientation) {
+        const std::array<double, 4>& along = orientation == 0 ? px_ : py_;
+        const std::array<double, 4>& across = orientation == 0 ? py_ : px_;
+        for (size_t i = 0; i < 4; ++i) {
+            const size_t j = (i + 1) % 4;
+            TEdge& e = edges_[orientation][i];
+            const bool rising = across[i] <= across[j];
+            e.acrossLo = rising ? across[i] : across[j];
+            e.acrossHi = rising ? across[j] : across[i];
+            e.alongLo = rising ? along[i] : along[j];
+            e.alongHi = rising ? along[j] : along[i];
+            e.flat = e.acrossLo == e.acrossHi;
+            e.slope = e.flat ? 0.0 : (e.alongHi - e.alongLo) / (e.acrossHi - e.acrossLo);
+        }
+    }
     return true;
 }
 
@@ -289,8 +299,6 @@ bool TAntsCulling::span(bool byColumns, int32_t line, int32_t& lo, int32_t& hi) 
     // The part of the parallelogram within the band line ± margin (across the line's
     // direction) is a convex polygon whose corners all lie on the parallelogram's edges
     // clipped to the band; its extent along the line is that of those clipped edges.
-    const std::array<double, 4>& along = byColumns ? py_ : px_;
-    const std::array<double, 4>& across = byColumns ? px_ : py_;
     const double bandLo = double(line) - kPaperMargin, bandHi = double(line) + kPaperMargin;
     double spanLo = 0, spanHi = 0;
     bool any = false;
@@ -299,29 +307,18 @@ bool TAntsCulling::span(bool byColumns, int32_t line, int32_t& lo, int32_t& hi) 
         spanHi = any ? std::max(spanHi, v) : v;
         any = true;
     };
-    for (size_t i = 0; i < 4; ++i) {
-        const size_t j = (i + 1) % 4;
-        const double a0 = along[i], a1 = along[j], c0 = across[i], c1 = across[j];
-        if (c0 == c1) {
-            if (c0 >= bandLo && c0 <= bandHi) {
-                include(a0);
-                include(a1);
-            }
+    for (const TEdge& e : edges_[byColumns ? 1 : 0]) {
+        const double from = std::max(bandLo, e.acrossLo), to = std::min(bandHi, e.acrossHi);
+        if (from > to) continue;
+        if (e.flat) {
+            include(e.alongLo);
+            include(e.alongHi);
             continue;
         }
-        // The edge's parameters at the band's two sides, clipped to the edge.
-        double t0 = (bandLo - c0) / (c1 - c0), t1 = (bandHi - c0) / (c1 - c0);
-        if (t0 > t1)
-            std::swap(t0, t1);
-        t0 = std::max(t0, 0.0);
-        t1 = std::min(t1, 1.0);
-        if (t0 > t1)
-            continue;
-        include(a0 + (a1 - a0) * t0);
-        include(a0 + (a1 - a0) * t1);
+        include(e.alongLo + (from - e.acrossLo) * e.slope);
+        include(e.alongLo + (to - e.acrossLo) * e.slope);
     }
-    if (!any)
-        return false;
+    if (!any) return false;
     lo = clampedFloor(spanLo - kPaperMargin);
     hi = clampedCeil(spanHi + kPaperMargin);
     return true;

@@ -23,20 +23,22 @@ namespace qm {
 
 // An append-only list of points in blocks of 1024, so appending never moves what is there.
 class CPointList {
-public:
+  public:
     static constexpr int32_t kBlockPoints = 1024;
 
     CPointList() { clear(); }
     void append(int32_t x, int32_t y)
     {
-        if (free_ == 0)
-            addBlock();
+        if (free_ == 0) addBlock();
         (*blocks_.back())[size_t(kBlockPoints - free_)] = {x, y};
         --free_;
     }
     // Frees every block and starts again with one empty block.
     void clear();
-    int32_t size() const { return (int32_t(blocks_.size()) - 1) * kBlockPoints + (kBlockPoints - free_); }
+    int32_t size() const
+    {
+        return (int32_t(blocks_.size()) - 1) * kBlockPoints + (kBlockPoints - free_);
+    }
     bool empty() const { return size() == 0; }
     TPoint at(int32_t i) const
     {
@@ -47,8 +49,7 @@ public:
 
     // fn(const TPoint* points, int32_t n) for the points begin … end − 1, in stretches that
     // each lie in one block.
-    template <typename Fn>
-    void forStretches(int32_t begin, int32_t end, Fn&& fn) const
+    template <typename Fn> void forStretches(int32_t begin, int32_t end, Fn&& fn) const
     {
         while (begin < end) {
             const int32_t offset = begin % kBlockPoints;
@@ -58,7 +59,7 @@ public:
         }
     }
 
-private:
+  private:
     void addBlock();
 
     std::vector<std::unique_ptr<std::array<TPoint, kBlockPoints>>> blocks_;
@@ -69,7 +70,7 @@ private:
 // point's coordinate along its line, and every 128 pixels along each line a mark with the index
 // of the line's first point at or past that position.
 class TLineIndex {
-public:
+  public:
     static constexpr int32_t kShift = 7;
     static constexpr int32_t kMaxExtent = 65535; // coordinates along a line fit 16 bits
 
@@ -113,7 +114,15 @@ public:
         return marks_[size_t(line) * perLine_ + size_t(k)];
     }
 
-private:
+    // Asks the processor to fetch what a line holds between from and to into the cache.
+    void prefetch(int32_t line, int32_t from, int32_t to) const
+    {
+        const int32_t end = endFor(line, to);
+        for (int32_t i = startFor(line, from); i < end; i += 32) // 32 coordinates to a cache line
+            __builtin_prefetch(along_.data() + i);
+    }
+
+  private:
     int32_t lines_ = 0;
     int32_t perLine_ = 0; // one mark per 128 pixels and one for the line's end
     std::vector<int32_t> marks_;
@@ -123,7 +132,7 @@ private:
 };
 
 class CAntPoints {
-public:
+  public:
     static constexpr uint8_t kBasePattern = 204; // 11001100: two black, two white
 
     // Clears the lists and collects the edges of the non-zero pixels of a channel: left and
@@ -131,7 +140,10 @@ public:
     // left, each line in increasing order.
     void extract(const TChannel& channel);
     void clear();
-    bool HasAnts() const { return !left.empty() && !right.empty() && !top.empty() && !bottom.empty(); }
+    bool HasAnts() const
+    {
+        return !left.empty() && !right.empty() && !top.empty() && !bottom.empty();
+    }
     // One animation step: the pattern rotates right by one bit.
     void step() { pattern = uint8_t((pattern >> 1) | (pattern << 7)); }
 
@@ -148,7 +160,7 @@ public:
     TPoint offset{};
     CPointList left, right, top, bottom;
 
-private:
+  private:
     TIndex index_;
 };
 
@@ -169,9 +181,9 @@ struct TAntsSurface {
 
     static TAntsSurface of(TMTC& image)
     {
-        if (!image.IsValid() || image.width() <= 0 || image.height() <= 0)
-            return {};
-        const int32_t stride = image.height() > 1 ? int32_t(image.row(1) - image.row(0)) : image.width();
+        if (!image.IsValid() || image.width() <= 0 || image.height() <= 0) return {};
+        const int32_t stride =
+            image.height() > 1 ? int32_t(image.row(1) - image.row(0)) : image.width();
         return {image.row(0), stride, image.width(), image.height()};
     }
     bool valid() const { return pixels != nullptr && width > 0 && height > 0; }
@@ -189,13 +201,12 @@ struct TAntsSurface {
 // toView at three corners of a square and checked at the square's other corner, edge middles
 // and centre.
 class TAntsCulling {
-public:
+  public:
     static constexpr int32_t kProbe = 4096; // side of the square the transform is read off
 
     // False when the transform is not affine or not invertible, or the box is empty; draw
     // everything then.
-    template <typename ToView>
-    bool build(ToView& toView, TBox clip, TPoint offset)
+    template <typename ToView> bool build(ToView& toView, TBox clip, TPoint offset)
     {
         std::array<TPointF, 9> probes; // row-major over 0, kProbe / 2, kProbe
         for (int32_t j = 0; j < 3; ++j)
@@ -210,20 +221,42 @@ public:
     // points; both within ±2³⁰.
     bool span(bool byColumns, int32_t line, int32_t& lo, int32_t& hi) const;
 
-private:
+  private:
     bool fit(const std::array<TPointF, 9>& probes, TBox clip, TPoint offset);
+
+    // An edge of the parallelogram, seen from rows or from columns: its two ends ordered
+    // across the lines, and how far it moves along them per unit across.
+    struct TEdge {
+        double acrossLo = 0, acrossHi = 0, alongLo = 0, alongHi = 0, slope = 0;
+        bool flat = false; // parallel to the lines
+    };
 
     std::array<double, 4> px_{}, py_{}; // the parallelogram's corners in paper coordinates
     double minX_ = 0, maxX_ = 0, minY_ = 0, maxY_ = 0;
+    std::array<std::array<TEdge, 4>, 2> edges_{}; // for rows, for columns
 };
 
 // The four lists: left and right edges are kept in rows and their runs go down the rotated
 // view's y axis; top and bottom edges are kept in columns and run along its x axis. Right
 // edges shift in x, bottom edges in y.
-struct TLeftEdges { static constexpr bool inRows = true, shiftX = false, shiftY = false; };
-struct TTopEdges { static constexpr bool inRows = false, shiftX = false, shiftY = false; };
-struct TRightEdges { static constexpr bool inRows = true, shiftX = true, shiftY = false; };
-struct TBottomEdges { static constexpr bool inRows = false, shiftX = false, shiftY = true; };
+struct TLeftEdges {
+    static constexpr bool inRows = true, shiftX = false, shiftY = false;
+};
+struct TTopEdges {
+    static constexpr bool inRows = false, shiftX = false, shiftY = false;
+};
+struct TRightEdges {
+    static constexpr bool inRows = true, shiftX = true, shiftY = false;
+};
+struct TBottomEdges {
+    static constexpr bool inRows = false, shiftX = false, shiftY = true;
+};
+
+// The part lo … hi of a line that can hold visible points.
+struct TAntsSpan {
+    bool visible = false;
+    int32_t lo = 0, hi = 0;
+};
 
 // Draws the ants into the surface: each point is taken to view coordinates by toView
 // (x, y → TPointF), truncated after adding 0.01, moved by the ants offset, kept only inside
@@ -241,8 +274,7 @@ template <typename ToView>
 void drawAnts(const CAntPoints& ants, TAntsSurface surface, TBox clip, const TAntsView& view,
               ToView&& viewTransform)
 {
-    if (!ants.HasAnts() || !surface.valid() || clip.isEmpty())
-        return;
+    if (!ants.HasAnts() || !surface.valid() || clip.isEmpty()) return;
     // A copy of our own, so that the compiler sees that drawing does not change it.
     const std::decay_t<ToView> toView = viewTransform;
     const int32_t z = view.scale;
@@ -273,8 +305,7 @@ void drawAnts(const CAntPoints& ants, TAntsSurface surface, TBox clip, const TAn
                     const TPointF v = toView(float(xOf(done + i)), float(yOf(done + i)));
                     const int32_t x = int32_t(v.x + 0.01f) + offset.x;
                     const int32_t y = int32_t(v.y + 0.01f) + offset.y;
-                    if (x < clip.x || x >= clipRight || y < clip.y || y >= clipBottom)
-                        continue;
+                    if (x < clip.x || x >= clipRight || y < clip.y || y >= clipBottom) continue;
                     int64_t ax = int64_t(x + shiftX) * 65536, ay = int64_t(y + shiftY) * 65536;
                     for (int32_t k = 0; k < run; ++k, ax += stepX, ay += stepY) {
                         const int32_t px = int32_t((ax + 0x6000) / 0x10000);
@@ -313,7 +344,9 @@ void drawAnts(const CAntPoints& ants, TAntsSurface surface, TBox clip, const TAn
     if (!ants.indexed() || !culling.build(toView, clip, offset)) {
         const auto all = [&](auto kind, const CPointList& list) {
             list.forStretches(0, list.size(), [&](const TPoint* p, int32_t n) {
-                drawPoints(kind, n, [p](int32_t i) { return p[i].x; }, [p](int32_t i) { return p[i].y; });
+                const auto xOf = [p](int32_t i) { return p[i].x; };
+                const auto yOf = [p](int32_t i) { return p[i].y; };
+                drawPoints(kind, n, xOf, yOf);
             });
         };
         all(TLeftEdges{}, ants.left);
@@ -349,14 +382,27 @@ void drawAnts(const CAntPoints& ants, TAntsSurface surface, TBox clip, const TAn
                               const TLineIndex& indexB) {
         const bool byColumns = !decltype(kindA)::inRows;
         int32_t first = 0, last = -1;
-        if (!culling.lines(byColumns, indexA.lines(), first, last))
-            return;
+        if (!culling.lines(byColumns, indexA.lines(), first, last)) return;
+        // Each line's points lie elsewhere in memory: those of the lines a few ahead are
+        // fetched while this one is drawn.
+        constexpr int32_t kAhead = 4;
+        std::array<TAntsSpan, kAhead + 1> spans;
+        const auto prepare = [&](int32_t line) {
+            TAntsSpan& span = spans[size_t(line % (kAhead + 1))];
+            span.visible = line <= last && culling.span(byColumns, line, span.lo, span.hi);
+            if (span.visible) {
+                indexA.prefetch(line, span.lo, span.hi);
+                indexB.prefetch(line, span.lo, span.hi);
+            }
+        };
+        for (int32_t line = first; line < first + kAhead; ++line)
+            prepare(line);
         for (int32_t line = first; line <= last; ++line) {
-            int32_t lo = 0, hi = 0;
-            if (!culling.span(byColumns, line, lo, hi))
-                continue;
-            drawSpan(kindA, indexA, line, lo, hi);
-            drawSpan(kindB, indexB, line, lo, hi);
+            prepare(line + kAhead);
+            const TAntsSpan& span = spans[size_t(line % (kAhead + 1))];
+            if (!span.visible) continue;
+            drawSpan(kindA, indexA, line, span.lo, span.hi);
+            drawSpan(kindB, indexB, line, span.lo, span.hi);
         }
     };
     const CAntPoints::TIndex& index = ants.index();

@@ -20,11 +20,11 @@ struct TColorPick {
 struct TColorMaskResult {
     int64_t above1 = 0; // pixels whose coverage is above 1
     int64_t below2 = 0;
-    int64_t full = 0;   // pixels at 255
+    int64_t full = 0; // pixels at 255
 };
 
 class CColorMask {
-public:
+  public:
     // The weight of a squared distance D against B2 = 2 · range².
     static uint32_t weight(uint32_t distance2, uint32_t b2);
     // The coverage of one pixel under the picks.
@@ -32,7 +32,8 @@ public:
 
     // A channel the size of the source: each pixel with alpha above 1 that lies inside the
     // current mask (when it is non-empty; `maskOffset` takes source positions to mask-local
-    // ones) gets its coverage; the rest stays 0.
+    // ones) gets its coverage; the rest stays 0. The same bytes as coverageOf pixel by pixel,
+    // worked out block by block with each pick's weights in a table.
     static TColorMaskResult build(const CBlockVMTC& source, const std::vector<TColorPick>& picks,
                                   const CMaskData* current, TPoint maskOffset, TChannel& channel);
 };

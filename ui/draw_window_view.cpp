@@ -184,9 +184,9 @@ void TDrawWindowWidget::drawAntsInto(QImage& image, const QRect& clip) const
     view.scale = int32_t(std::lround(p.zoomScale() * 65536.0f));
     view.sine = int32_t(std::lround(p.rotSin * 65536.0f));
     view.cosine = int32_t(std::lround(p.rotCos * 65536.0f));
-    const int32_t w = width(), h = height();
+    const TPaperToWindow toWindow = p.paperToWindowMap(width(), height());
     drawAnts(p.masks->ants(), surface, TBox{clip.x(), clip.y(), clip.width(), clip.height()}, view,
-             [&p, w, h](float x, float y) { return p.paperToWindow(w, h, x, y); });
+             toWindow);
 }
 
 void TDrawWindowWidget::paintEvent(QPaintEvent* event)

@@ -90,7 +90,7 @@ void prepare(test::RecordedPaper& d)
 // Live edit, then: a replay of the recording gives the same masks and layers; undo gives the
 // state from before; redo the one after. Undo gives back the masks, not the switches an
 // operation turned on with its new selection.
-void checkEdit(const char* what, const Edit& edit, const Edit& setUp = {})
+void checkEdit(const char* what, const Edit& edit, const Edit& setUp = Edit())
 {
     SCOPED_TRACE(what);
     test::RecordedPaper live;

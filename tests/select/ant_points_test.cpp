@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -40,8 +40,7 @@ TChannel blobChannel(int32_t w, int32_t h, uint32_t seed, int32_t specklePerMill
             bool in = false;
             for (const Disc& d : discs)
                 in |= (x - d.x) * (x - d.x) + (y - d.y) * (y - d.y) <= d.r * d.r;
-            if (int32_t(nextRandom(state) % 1000) < specklePerMille)
-                in = !in;
+            if (int32_t(nextRandom(state) % 1000) < specklePerMille) in = !in;
             c.row(y)[x] = in ? uint8_t(1 + nextRandom(state) % 255) : 0;
         }
     return c;
@@ -62,17 +61,13 @@ ReferenceEdges referenceEdges(const TChannel& c)
     };
     for (int32_t y = 0; y < h; ++y)
         for (int32_t x = 0; x <= w; ++x) {
-            if (in(x, y) && !in(x - 1, y))
-                e.left.push_back({x, y});
-            if (x >= 1 && in(x - 1, y) && !in(x, y))
-                e.right.push_back({x, y});
+            if (in(x, y) && !in(x - 1, y)) e.left.push_back({x, y});
+            if (x >= 1 && in(x - 1, y) && !in(x, y)) e.right.push_back({x, y});
         }
     for (int32_t x = 0; x < w; ++x)
         for (int32_t y = 0; y <= h; ++y) {
-            if (in(x, y) && !in(x, y - 1))
-                e.top.push_back({x, y});
-            if (y >= 1 && in(x, y - 1) && !in(x, y))
-                e.bottom.push_back({x, y});
+            if (in(x, y) && !in(x, y - 1)) e.top.push_back({x, y});
+            if (y >= 1 && in(x, y - 1) && !in(x, y)) e.bottom.push_back({x, y});
         }
     return e;
 }
@@ -89,8 +84,7 @@ template <typename ToView>
 void referenceDraw(const CAntPoints& ants, TMTC& surface, TBox clip, const TAntsView& view,
                    ToView toView)
 {
-    if (!ants.HasAnts())
-        return;
+    if (!ants.HasAnts()) return;
     const int32_t z = view.scale;
     const int32_t run = z > 0xFFFF ? (z + 40960) >> 16 : 1;
     const int32_t shift = z < 65536 ? 1 : -1;
@@ -104,13 +98,14 @@ void referenceDraw(const CAntPoints& ants, TMTC& surface, TBox clip, const TAnts
                 continue;
             x += sx * shift;
             y += sy * shift;
+            const int64_t stepX = alongY ? view.sine : view.cosine;
+            const int64_t stepY = alongY ? view.cosine : -view.sine;
             for (int32_t k = 0; k < run; ++k) {
-                const int64_t ax = int64_t(x) * 65536 + int64_t(k) * (alongY ? view.sine : view.cosine);
-                const int64_t ay = int64_t(y) * 65536 + int64_t(k) * (alongY ? view.cosine : -view.sine);
+                const int64_t ax = int64_t(x) * 65536 + int64_t(k) * stepX;
+                const int64_t ay = int64_t(y) * 65536 + int64_t(k) * stepY;
                 const int32_t px = int32_t((ax + 0x6000) / 0x10000);
                 const int32_t py = int32_t((ay + 0x6000) / 0x10000);
-                if (!surface.contains(px, py))
-                    continue;
+                if (!surface.contains(px, py)) continue;
                 const uint32_t bit = 0x80u >> ((px + py) % 8 + 8) % 8;
                 surface.row(py)[px] = (bit & ants.pattern) ? 0xFF000000u : 0xFFFFFFFFu;
             }
@@ -133,8 +128,7 @@ struct TestView {
 
     TPointF operator()(float x, float y) const
     {
-        if (degrees == 0.0f)
-            return {(x - scrollX) * scale, (y - scrollY) * scale};
+        if (degrees == 0.0f) return {(x - scrollX) * scale, (y - scrollY) * scale};
         const float r = degrees * 3.14159265358979f / 180.0f;
         const float s = std::sin(r), c = std::cos(r);
         const float dx = x - centreX, dy = y - centreY;
@@ -156,10 +150,8 @@ struct TestView {
     TPoint first{-1, -1};
     for (int32_t y = 0; y < a.height(); ++y)
         for (int32_t x = 0; x < a.width(); ++x)
-            if (a.pixel(x, y) != b.pixel(x, y) && differing++ == 0)
-                first = {x, y};
-    if (differing == 0)
-        return ::testing::AssertionSuccess();
+            if (a.pixel(x, y) != b.pixel(x, y) && differing++ == 0) first = {x, y};
+    if (differing == 0) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure()
            << differing << " pixels differ, the first at (" << first.x << ", " << first.y << ")";
 }
@@ -182,8 +174,8 @@ TEST(AntPoints, ExtractionMatchesTheEdgeRulesOnEveryShape)
     };
     // Single lines, sizes on both sides of the word, strip and transpose block sizes, and
     // channels from empty-ish to nearly full of single pixels.
-    const Case cases[] = {{1, 1, 500}, {1, 37, 400}, {37, 1, 400}, {7, 9, 0},   {8, 8, 1000},
-                          {63, 65, 30}, {64, 64, 0}, {65, 129, 5}, {130, 77, 250}, {200, 3, 100}};
+    const Case cases[] = {{1, 1, 500},  {1, 37, 400}, {37, 1, 400}, {7, 9, 0},      {8, 8, 1000},
+                          {63, 65, 30}, {64, 64, 0},  {65, 129, 5}, {130, 77, 250}, {200, 3, 100}};
     uint32_t seed = 1;
     for (const Case& c : cases) {
         const TChannel channel = blobChannel(c.w, c.h, seed++, c.speckle);
@@ -201,15 +193,15 @@ TEST(AntPoints, ExtractionMatchesTheEdgeRulesOnEveryShape)
 
 TEST(AntPoints, FullAndEmptyChannels)
 {
-    TChannel full(70, 5);
+    // One run per row and per column, ending at the far edge (a whole number of words).
+    TChannel full(128, 64);
     fillAll(full, 255);
     CAntPoints ants;
     ants.extract(full);
-    // One run per row and per column.
-    ASSERT_EQ(ants.left.size(), 5);
-    ASSERT_EQ(ants.top.size(), 70);
-    EXPECT_EQ(ants.right.at(4), (TPoint{70, 4}));
-    EXPECT_EQ(ants.bottom.at(69), (TPoint{69, 5}));
+    ASSERT_EQ(ants.left.size(), 64);
+    ASSERT_EQ(ants.top.size(), 128);
+    EXPECT_EQ(ants.right.at(63), (TPoint{128, 63}));
+    EXPECT_EQ(ants.bottom.at(127), (TPoint{127, 64}));
 
     TChannel empty(70, 5);
     fillAll(empty, 0);
@@ -229,7 +221,8 @@ TEST(AntPoints, DrawingMatchesWalkingEveryPoint)
     const int32_t sw = 260, sh = 190;
     const float scales[] = {0.06001f, 0.25f, 0.5f, 0.666f, 1.0f, 1.5f, 2.0f, 4.0f, 8.0f};
     const float angles[] = {0.0f, 30.0f, -45.0f, 90.0f, 180.0f, 7.5f};
-    const TBox clips[] = {{0, 0, sw, sh}, {13, 7, 101, 66}, {-20, -30, sw + 60, sh + 70}, {200, 150, 1, 1}};
+    const TBox clips[] = {
+        {0, 0, sw, sh}, {13, 7, 101, 66}, {-20, -30, sw + 60, sh + 70}, {200, 150, 1, 1}};
     const TPoint offsets[] = {{0, 0}, {-37, 11}};
     uint32_t state = 5;
     int64_t drawn = 0;
@@ -324,6 +317,38 @@ TEST(AntPoints, OtherTransformsAndHandBuiltListsDrawEveryPoint)
     EXPECT_TRUE(sameSurface(fast, slow));
     EXPECT_NE(fast.pixel(155, 3), 0u);
     EXPECT_NE(fast.pixel(2, 104), 0u); // a bottom edge shifts up by one at scale 1
+}
+
+TEST(AntPoints, ChannelsBeyondTheIndexExtentAndViewsFarAway)
+{
+    // Coordinates past 16 bits are not indexed; the lists are still drawn in full.
+    TChannel wide(70000, 2);
+    fillAll(wide, 0);
+    for (int32_t x : {3, 4, 65534, 65535, 65536, 69999})
+        wide.row(1)[x] = 255;
+    CAntPoints ants;
+    ants.extract(wide);
+    EXPECT_FALSE(ants.indexed());
+    const auto shifted = [](float x, float y) { return TPointF{x - 65530.0f, y + 5.0f}; };
+    TMTC fast(20, 10), slow(20, 10);
+    fillAll(fast, 0);
+    fillAll(slow, 0);
+    drawAnts(ants, fast, TBox{0, 0, 20, 10}, TAntsView{}, shifted);
+    referenceDraw(ants, slow, TBox{0, 0, 20, 10}, TAntsView{}, shifted);
+    EXPECT_TRUE(sameSurface(fast, slow));
+    EXPECT_NE(slow.pixel(4, 6), 0u);
+
+    // A view scrolled far past the paper, or a clip box far outside the surface, draws nothing.
+    const TChannel channel = blobChannel(100, 100, 4, 10);
+    ants.extract(channel);
+    fillAll(fast, 0);
+    drawAnts(ants, fast, TBox{0, 0, 20, 10}, TAntsView{}, [](float x, float y) {
+        return TPointF{x + 100000.0f, y};
+    });
+    drawAnts(ants, fast, TBox{-5000, -5000, 100, 100}, TAntsView{}, [](float x, float y) {
+        return TPointF{x, y};
+    });
+    EXPECT_EQ(drawnPixels(fast, 0), 0);
 }
 
 TEST(AntPoints, LineIndexNeverSkipsAPointThatCanBeSeen)
