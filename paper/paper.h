@@ -388,6 +388,8 @@ private:
     bool changeLayerAlpha(TFlowImage& flow, int32_t layer, int undoKind,
                           const std::function<void()>& recordEvent,
                           const std::function<bool(CLayerData&)>& change, bool record);
+    // The filler of a rectangle or an ellipse between two points; null for another shape.
+    static std::unique_ptr<CFillMngr> shapeFiller(TFillShape shape, TPointF p1, TPointF p2);
     bool renderArea(TFlowImage& flow, TStroke& stroke, int32_t index, const CFillMngr& filler,
                     uint32_t colour, bool record, const std::function<void()>& recordEvent);
     Clock& clock() { return services_.clock ? *services_.clock : systemClock(); }

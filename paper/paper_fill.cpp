@@ -248,6 +248,20 @@ bool TPaper::renderArea(TFlowImage& flow, TStroke& stroke, int32_t index, const 
     return true;
 }
 
+std::unique_ptr<CFillMngr> TPaper::shapeFiller(TFillShape shape, TPointF p1, TPointF p2)
+{
+    if (shape == TFillShape::ellipse) {
+        auto ellipse = std::make_unique<CEllipseFiller>();
+        ellipse->SetEllipse(p1, p2);
+        return ellipse;
+    }
+    if (shape != TFillShape::rectangle)
+        return nullptr;
+    auto rectangle = std::make_unique<CFillMngr>();
+    rectangle->SetRect(p1, p2);
+    return rectangle;
+}
+
 bool TPaper::fillShape(TFlowImage& flow, TStroke& stroke, bool record, TFillShape shape,
                        TPoint first, TPointF second)
 {
@@ -258,17 +272,9 @@ bool TPaper::fillShape(TFlowImage& flow, TStroke& stroke, bool record, TFillShap
     // Layer position = paper position + offset.
     const TPointF p1{float(first.x + layer->offsetX), float(first.y + layer->offsetY)};
     const TPointF p2{second.x + float(layer->offsetX), second.y + float(layer->offsetY)};
-    std::unique_ptr<CFillMngr> filler;
-    if (shape == TFillShape::ellipse) {
-        auto ellipse = std::make_unique<CEllipseFiller>();
-        ellipse->SetEllipse(p1, p2);
-        filler = std::move(ellipse);
-    } else if (shape == TFillShape::rectangle) {
-        filler = std::make_unique<CFillMngr>();
-        filler->SetRect(p1, p2);
-    } else {
+    std::unique_ptr<CFillMngr> filler = shapeFiller(shape, p1, p2);
+    if (!filler)
         return false;
-    }
     filler->SetOpacity(stroke.opacity);
     return renderArea(flow, stroke, index, *filler, stroke.color, record, [&] {
         eventMngr->recordAreaFill(areaFillEvent::shape, index, int32_t(shape), first, second);

@@ -413,17 +413,9 @@ bool TPaper::selectShape(TFillShape kind, const TSelectShape& shape, bool record
     const TPointF p1{float(shape.first.x + layer->offsetX), float(shape.first.y + layer->offsetY)};
     const TPointF p2{float(shape.second.x + layer->offsetX),
                      float(shape.second.y + layer->offsetY)};
-    std::unique_ptr<CFillMngr> filler;
-    if (kind == TFillShape::ellipse) {
-        auto ellipse = std::make_unique<CEllipseFiller>();
-        ellipse->SetEllipse(p1, p2);
-        filler = std::move(ellipse);
-    } else if (kind == TFillShape::rectangle) {
-        filler = std::make_unique<CFillMngr>();
-        filler->SetRect(p1, p2);
-    } else {
+    const std::unique_ptr<CFillMngr> filler = shapeFiller(kind, p1, p2);
+    if (!filler)
         return false;
-    }
     const uint8_t sub = kind == TFillShape::ellipse ? selectEvent::ellipse : selectEvent::rectangle;
     return selectFiller(chosen.slot, *filler, shape.mode,
                         [&] { eventMngr->recordSelectShape(sub, chosen); }, record);
