@@ -375,6 +375,8 @@ private:
     // The short and the long form of the selection event, when recording; for the current
     // layer unless one is given.
     void recordSelect(uint8_t sub, int32_t slot, int32_t a = 0, int32_t b = 0, int32_t layer = -1);
+    // One of the two switches of the selection, with its event and undo step.
+    bool setSelectionFlag(uint8_t TPaper::*flag, uint8_t sub, bool on, bool record);
     // A replaced mask to the undo manager (kind 47).
     void saveMaskUndo(int32_t slot, std::unique_ptr<CMaskData> replaced, bool record);
     // A coverage channel lying at `onPaper` combined into the slot's mask as part of the

@@ -339,32 +339,28 @@ bool TPaper::renameMask(int32_t slot, const std::string& name, bool record)
     return true;
 }
 
-bool TPaper::setSelectionShown(bool on, bool record)
+bool TPaper::setSelectionFlag(uint8_t TPaper::*flag, uint8_t sub, bool on, bool record)
 {
-    if (selectionShown == uint8_t(on))
+    if (this->*flag == uint8_t(on))
         return false;
     if (record)
-        recordSelect(selectEvent::shown, slotOf(-1), on ? 1 : 0);
+        recordSelect(sub, slotOf(-1), on ? 1 : 0);
     if (record && undoMngr)
         undoMngr->RecordSelectionFlags(selectionShown, selectionActive);
-    selectionShown = on ? 1 : 0;
+    this->*flag = on ? 1 : 0;
     window.selectionChanged();
     setModified(true);
     return true;
 }
 
+bool TPaper::setSelectionShown(bool on, bool record)
+{
+    return setSelectionFlag(&TPaper::selectionShown, selectEvent::shown, on, record);
+}
+
 bool TPaper::setSelectionActive(bool on, bool record)
 {
-    if (selectionActive == uint8_t(on))
-        return false;
-    if (record)
-        recordSelect(selectEvent::active, slotOf(-1), on ? 1 : 0);
-    if (record && undoMngr)
-        undoMngr->RecordSelectionFlags(selectionShown, selectionActive);
-    selectionActive = on ? 1 : 0;
-    window.selectionChanged();
-    setModified(true);
-    return true;
+    return setSelectionFlag(&TPaper::selectionActive, selectEvent::active, on, record);
 }
 
 // ---- shapes ----
