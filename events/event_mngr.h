@@ -83,6 +83,14 @@ public:
     void recordLayerName(int32_t layer, const std::string& name) override;
     void recordLayerOffset(int32_t layer, int32_t dx, int32_t dy) override;
     void recordLayerMove(int32_t layer, int32_t to) override;
+    void recordPaperOperation(uint8_t sub, int32_t a = 0, int32_t b = 0) override;
+    void recordPaperResize(uint8_t sub, const TPaperResize& resize) override;
+    void recordCrop(int32_t layer, const TRect& rect) override;
+    void recordLayerValues(uint8_t sub, int32_t layer, int32_t value, int32_t a,
+                           int32_t b) override;
+    void recordNewNamedLayer(const TNewLayerSpec& spec) override;
+    void recordLayerMoveWithMask(int32_t layer, int32_t slot, int32_t dx, int32_t dy) override;
+    void recordImagePlacement(uint8_t sub, const TImagePlacement& placement) override;
     void recordAreaFill(uint8_t sub, int32_t layer, int32_t value, TPoint first,
                         TPointF second) override;
     void recordPolygonFill(int32_t layer, std::span<const TPointF> points) override;
@@ -193,8 +201,12 @@ private:
     void writeVersionRecord();
     // Where the last event begins when it is the end mark; the committed end otherwise.
     uint32_t trailingEndMark() const;
-    // Writes a layer operation (after the state records) as one event.
-    void writeLayerAction(uint8_t sub, std::span<const uint8_t> payload);
+    // Writes an action packet (after the state records) as one event.
+    void writeAction(uint8_t category, uint8_t sub, std::span<const uint8_t> payload);
+    void writeLayerAction(uint8_t sub, std::span<const uint8_t> payload)
+    {
+        writeAction(eventCategory::layer, sub, payload);
+    }
 
     // ---- replay ----
     bool readCode(uint8_t& category, uint8_t& sub);
@@ -210,8 +222,14 @@ private:
     bool replayAreaFill(TFlowImage& flow, uint8_t sub, const std::vector<uint8_t>& payload);
     bool replayChannel(TFlowImage& flow, uint8_t sub, const std::vector<uint8_t>& payload);
     bool replaySelection(TFlowImage& flow, uint8_t sub, const std::vector<uint8_t>& payload);
-    // Writes a selection operation (after the state records) as one event.
-    void writeSelectAction(uint8_t sub, std::span<const uint8_t> payload);
+    void writeSelectAction(uint8_t sub, std::span<const uint8_t> payload)
+    {
+        writeAction(eventCategory::selection, sub, payload);
+    }
+    // The stack's operations: paper operations, layer operations and placed pictures.
+    bool replayStackPaper(TFlowImage& flow, uint8_t sub, const std::vector<uint8_t>& payload);
+    bool replayStackLayer(TFlowImage& flow, uint8_t sub, const std::vector<uint8_t>& payload);
+    bool replayPlacement(TFlowImage& flow, uint8_t sub, const std::vector<uint8_t>& payload);
     // Writes a fill's action (after the state records, the stroke's among them) as one event.
     void writeFillAction(uint8_t category, uint8_t sub, std::span<const uint8_t> payload);
     void drawPendingPoints(TFlowImage& flow, size_t count);

@@ -8,10 +8,10 @@
 
 namespace qm {
 
-void CEventMngr::writeLayerAction(uint8_t sub, std::span<const uint8_t> payload)
+void CEventMngr::writeAction(uint8_t category, uint8_t sub, std::span<const uint8_t> payload)
 {
     writeStateRecords(false);
-    if (guarded([&] { return writePacket(eventCategory::layer, sub, payload); }))
+    if (guarded([&] { return writePacket(category, sub, payload); }))
         commit();
 }
 

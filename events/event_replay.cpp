@@ -35,7 +35,6 @@ const char* categoryName(uint8_t category)
 {
     switch (category) {
     case eventCategory::selection: return "selection";
-    case eventCategory::image: return "image placement";
     case 32: case 33: case 34: case 35: case 38: return "filter";
     default: return "unknown operation";
     }
@@ -272,6 +271,7 @@ bool CEventMngr::replayPacket(TFlowImage& flow, uint8_t category, uint8_t sub,
     case eventCategory::areaFill: return replayAreaFill(flow, sub, payload);
     case eventCategory::channel: return replayChannel(flow, sub, payload);
     case eventCategory::selection: return replaySelection(flow, sub, payload);
+    case eventCategory::image: return replayPlacement(flow, sub, payload);
     default: return missing(categoryName(category));
     }
 }
@@ -412,7 +412,7 @@ bool CEventMngr::replayPaper(TFlowImage& flow, uint8_t sub, const std::vector<ui
         endReached_ = endMarkRead_ = true;
         endMarkStart_ = replayPosition_ - 2;
         return true;
-    default: return missing("paper operation");
+    default: return replayStackPaper(flow, sub, payload);
     }
 }
 
@@ -440,7 +440,7 @@ bool CEventMngr::replayLayer(TFlowImage& flow, uint8_t sub, const std::vector<ui
     }
     const int32_t command = commandOfLayerEvent(sub);
     if (command < 0)
-        return missing("layer operation");
+        return replayStackLayer(flow, sub, payload);
     return paper_.execLayerCommand(flow, layer, false, command);
 }
 

@@ -10,13 +10,6 @@
 
 namespace qm {
 
-void CEventMngr::writeSelectAction(uint8_t sub, std::span<const uint8_t> payload)
-{
-    writeStateRecords(false);
-    if (guarded([&] { return writePacket(eventCategory::selection, sub, payload); }))
-        commit();
-}
-
 void CEventMngr::recordSelection(uint8_t sub, int32_t layer, int32_t slot, int32_t a, int32_t b)
 {
     if (!readyToRecord())

@@ -225,30 +225,38 @@ bool TPaper::clearLayer(TFlowImage& flow, int32_t i, bool record)
     return true;
 }
 
+bool TPaper::applyLayerCommand(CLayerData& layer, TLayerCommand command)
+{
+    CBlockVMTC* image = layer.image();
+    if (!image)
+        return false;
+    const TBox all = image->bounds();
+    bool done = false;
+    switch (command) {
+    case TLayerCommand::flipLeftRight: done = image->FlipHorizontal(all); break;
+    case TLayerCommand::flipTopBottom: done = image->FlipVertical(all); break;
+    case TLayerCommand::negate: done = image->Xor(all, 0x00FFFFFFu); break;
+    case TLayerCommand::halfTurn: done = image->Rotate180(all); break;
+    }
+    if (!done)
+        return false;
+    // The paper keeps showing the same part of the flipped or turned image, as the undo does.
+    if (command == TLayerCommand::flipLeftRight || command == TLayerCommand::halfTurn)
+        layer.offsetX = image->width() - layer.offsetX - layer.paperWidth;
+    if (command == TLayerCommand::flipTopBottom || command == TLayerCommand::halfTurn)
+        layer.offsetY = image->height() - layer.offsetY - layer.paperHeight;
+    return true;
+}
+
 bool TPaper::execLayerCommand(TFlowImage& flow, int32_t i, bool record, int32_t command)
 {
     CLayerData* layer = layers->Get(i);
-    CBlockVMTC* image = layer ? layer->image() : nullptr;
-    bool done = false;
-    if (image) {
-        const TBox all = image->bounds();
-        switch (TLayerCommand(command)) {
-        case TLayerCommand::flipLeftRight: done = image->FlipHorizontal(all); break;
-        case TLayerCommand::flipTopBottom: done = image->FlipVertical(all); break;
-        case TLayerCommand::negate: done = image->Xor(all, 0x00FFFFFFu); break;
-        case TLayerCommand::halfTurn: done = image->Rotate180(all); break;
-        }
-    }
-    if (!done) {
+    if (command < int32_t(TLayerCommand::flipLeftRight) || command > int32_t(TLayerCommand::halfTurn) ||
+        !layer || !applyLayerCommand(*layer, TLayerCommand(command))) {
         messages().showMessage(kLayerCommandFailed);
         return false;
     }
-    // The paper keeps showing the same part of the flipped or turned image, as the undo does.
-    const TLayerCommand applied = TLayerCommand(command);
-    if (applied == TLayerCommand::flipLeftRight || applied == TLayerCommand::halfTurn)
-        layer->offsetX = image->width() - layer->offsetX - layer->paperWidth;
-    if (applied == TLayerCommand::flipTopBottom || applied == TLayerCommand::halfTurn)
-        layer->offsetY = image->height() - layer->offsetY - layer->paperHeight;
+    CBlockVMTC* image = layer->image();
     if (record) {
         // Applied first, then saved: these commands undo themselves.
         static constexpr int32_t eventOf[] = {32, 33, 35, 34};
@@ -300,30 +308,27 @@ void TPaper::setPaperColour(uint32_t colour)
     paperColor = colour & 0xFFFFFFu;
 }
 
-void TPaper::toggleTransform(int32_t /*operation*/)
-{
-    // No whole-paper transform records exist yet; the paper commands that make them will
-    // apply themselves here.
-}
-
 std::unique_ptr<CLayerMngr> TPaper::swapLayerList(std::unique_ptr<CLayerMngr> list)
 {
     if (!list)
         return nullptr;
     std::swap(layers, list);
-    return list;
-}
-
-std::unique_ptr<UndoMaskList> TPaper::swapMaskList(std::unique_ptr<UndoMaskList> list)
-{
-    // No operation records a whole mask list yet; hand the list back untouched.
+    if (!isCurrentEngine())
+        setPaintRoutine(paintRoutine); // the new list makes the layers' own histories too
+    if (undoMngr)
+        undoMngr->SetLayerManager(layers.get());
     return list;
 }
 
 void TPaper::shiftView(int32_t dx, int32_t dy)
 {
+    // The picture moved by (dx, dy) on the paper: the selection moves with it and the view
+    // keeps showing the same part of it.
     scrollX += dx;
     scrollY += dy;
+    if (dx != 0 || dy != 0)
+        for (int32_t i = 0; i < masks->Count(); ++i)
+            masks->offset(i, dx, dy);
 }
 
 } // namespace qm

@@ -17,6 +17,7 @@
 #include "paper/flow_image.h"
 #include "paper/paper_events.h"
 #include "paper/select_options.h"
+#include "paper/stack_options.h"
 #include "select/mask_mngr.h"
 #include "select/select_mng.h"
 #include "tone/color_slot_group.h"
@@ -49,6 +50,9 @@ struct TPaperServices {
     const TConfigSettings* config = nullptr;    // undo depth and grid spacing
     Clock* clock = nullptr;                     // seeds the blend option of the display
     TPaintRoutine defaultRoutine = TPaintRoutine::current;
+    // Bytes the old and the new stack of a whole-stack replacement may take together while
+    // undo keeps the old one; 0 for no limit.
+    int64_t memoryBudget = 0;
     // Makes the paper's event recorder; without it the paper records nothing.
     std::function<std::unique_ptr<PaperEvents>(TPaper&)> makeEvents;
 };
@@ -62,6 +66,19 @@ inline constexpr const char* kLayerCommandFailed = "Failed to execute layer comm
 inline constexpr const char* kNotImplemented = "not implemented!";
 inline constexpr const char* kUndoDepthFailed = "ｱﾝﾄﾞｩ回数の変更に失敗しました!";
 inline constexpr const char* kLayerCreateFailed = "ﾒﾓﾘ不足により正常に実行できませんでした！";
+inline constexpr const char* kMergeAllFailed = "例外の発生により正常に実行できませんでした！";
+inline constexpr const char* kExceptionMessage = "例外発生のため実行できません！";
+inline constexpr const char* kOutOfMemoryMessage = "メモリ不足のため実行できませんでした！";
+inline constexpr const char* kLayerMoveFailed = "ﾚｲﾔ移動に失敗しました！";
+// The whole-stack replacements: the question when undo cannot be kept, and its second line
+// when the paper has unsaved changes; crop's and the quarter turns' failures.
+inline constexpr const char* kNoUndoQuestion = "ﾒﾓﾘ不足のため%sは実行できませんがよろしいですか?";
+inline constexpr const char* kNoUndoWord = "ｱﾝﾄﾞｩ";
+inline constexpr const char* kSaveFirstAdvice = "*実行前にﾌｧｲﾙを保存しておくことをおすすめします*";
+inline constexpr const char* kOutOfMemoryFailed = "ﾒﾓﾘ不足により%sの実行に失敗しました！";
+inline constexpr const char* kUnexpectedFailed = "予期しない例外により%sの実行に失敗しました！";
+inline constexpr const char* kCropWord = "切り抜き";
+inline constexpr const char* kTurnWord = "回転";
 
 // A layer name must fit a 16-bit length with its terminator, rounded up to even.
 inline constexpr size_t kMaxLayerNameBytes = 65533;
@@ -194,6 +211,56 @@ public:
     // The layer at `from` goes to index `to` (both valid, different) and is current afterwards.
     bool moveLayer(TFlowImage& flow, int32_t from, int32_t to, bool record);
 
+    // ---- the layer stack ----
+    // A layer from the new-layer dialog: name (empty: the next default name), mode, and
+    // opaque in the mode's neutral colour when asked. Its index, or −1.
+    int32_t createNamedLayer(TFlowImage& flow, const TNewLayerSpec& spec, bool record);
+    // Layer i merged into the one below (kind 0: the upper mode's merge; 1 and 2: the merges
+    // that take both modes into account); the result is current.
+    bool mergeDown(TFlowImage& flow, int32_t i, int kind, bool record);
+    // Every visible layer becomes one opaque layer of the picture they make over the paper;
+    // hidden layers stay as they are.
+    bool mergeAll(TFlowImage& flow, bool record);
+    bool setAllVisible(TFlowImage& flow, bool visible, bool record);
+    bool showOnlyLayer(TFlowImage& flow, int32_t i, bool record);
+    bool invertVisibility(TFlowImage& flow, bool record);
+    // The flip, negation or half turn of every visible layer's whole image.
+    bool transformVisible(TFlowImage& flow, TLayerCommand command, bool record);
+    // The layer keeps only what the slot's selection covers.
+    bool cutOutside(TFlowImage& flow, int32_t i, int32_t slot, bool record);
+    // What the active selection covers is taken out of the layer (the caller has put it on
+    // the clipboard first).
+    bool cutSelection(TFlowImage& flow, int32_t i, int32_t slot, bool record);
+    // The layer's offset grows by (dx, dy) and the slot's selection moves with the picture.
+    bool moveLayerWithSelection(TFlowImage& flow, int32_t i, int32_t slot, int32_t dx, int32_t dy,
+                                bool record);
+    // What Copy puts on the clipboard: the part of layer i under the selection in effect (its
+    // alpha weighted by the coverage), or the part on the paper without one; with wholeLayer
+    // the layer's whole image. `at` is where the picture lies on the paper.
+    bool copyPicture(int32_t i, bool wholeLayer, TImagePlacement& out) const;
+    // A picture as a new layer inserted before placement.layer, or laid over that layer.
+    bool placeImage(TFlowImage& flow, uint8_t sub, const TImagePlacement& placement, bool record);
+
+    // ---- the paper's geometry ----
+    // The whole-stack replacements. The canvas size moves the old picture by its anchor; the
+    // rescales (sub paperEvent::resolution averages areas, paperEvent::resample supersamples)
+    // scale every layer and mask to the new size. `askWithoutUndo` answers whether to go on
+    // without undo when the new stack cannot be kept (null: go on).
+    using TAskWithoutUndo = std::function<bool(const std::string& question)>;
+    bool resizeCanvas(TFlowImage& flow, const TPaperResize& resize, bool record,
+                      const TAskWithoutUndo& askWithoutUndo = nullptr);
+    bool rescalePaper(TFlowImage& flow, uint8_t sub, const TPaperResize& resize, bool record,
+                      const TAskWithoutUndo& askWithoutUndo = nullptr);
+    // The paper becomes the rectangle (paper coordinates); `layer` is the current layer then.
+    bool cropPaper(TFlowImage& flow, int32_t layer, TRect rect, bool record);
+    // The whole paper turned by a quarter; width and height exchange.
+    bool turnPaper(TFlowImage& flow, bool clockwise, bool record);
+    // One layer turned by a quarter about the paper's centre, rotated by any angle or scaled
+    // to a new image size.
+    bool turnLayer(TFlowImage& flow, int32_t i, bool clockwise, bool record);
+    bool rotateLayer(TFlowImage& flow, int32_t i, float degrees, bool record);
+    bool scaleLayer(TFlowImage& flow, int32_t i, int32_t newWidth, int32_t newHeight, bool record);
+
     // ---- fills ----
     // The current mask holds a selection.
     bool hasSelection() const;
@@ -307,6 +374,7 @@ public:
     void setGrid(bool shown, int32_t x, int32_t y, bool redraw);
     std::string buildTitle() const;
     void setModified(bool flag) { window.modified = flag; }
+    void setMemoryBudget(int64_t bytes) { services_.memoryBudget = bytes; }
 
     // ---- UndoPaper ----
     uint32_t paperColour() const override { return paperColor; }
@@ -410,6 +478,34 @@ private:
     void layerEditDone(bool recomposite);
     // One byte of a layer's record through the edit cycle; false (nothing done) for a missing
     // layer or an unchanged value.
+    // The flip, negation or half turn of a layer's whole image, its offset following.
+    static bool applyLayerCommand(CLayerData& layer, TLayerCommand command);
+    // After a change of the stack: layer `current` made current, the display rebuilt, the
+    // layer window told, the window marked modified.
+    void stackChanged(TFlowImage& flow, int32_t current);
+    bool changeVisibility(TFlowImage& flow, uint8_t sub, int32_t layer, bool record);
+    // A transformed layer in place of layer i, with its event and undo record (kind 35).
+    bool replaceTransformed(TFlowImage& flow, int32_t i, std::unique_ptr<CLayerData> made,
+                            const std::function<void()>& recordEvent, bool record);
+    // A whole-stack replacement: how to build the new stack (and masks, for the rescales),
+    // the new paper size, how far the old picture moves on the paper, the event.
+    struct TStackChange {
+        int undoKind = 0;
+        const char* what = "";
+        bool askWhenShort = true; // false: fail with a message instead of asking
+        TPoint newSize{0, 0};
+        TPoint move{0, 0};
+        std::function<std::unique_ptr<CLayerMngr>()> buildStack;
+        std::function<std::unique_ptr<CMaskMngr>()> buildMasks;
+        std::function<void()> recordEvent;
+        TAskWithoutUndo ask;
+    };
+    // The paper takes the new stack; undo keeps the old one when both fit, otherwise the user
+    // is asked whether to go on without undo.
+    bool replaceStack(TFlowImage& flow, const TStackChange& change, bool record);
+    // Every layer and mask turned by a quarter, the paper's sides exchanged; false, with
+    // nothing changed, when memory runs out.
+    bool quarterTurn(bool clockwise);
     bool setLayerByte(int32_t i, uint8_t CLayerData::*field, uint8_t value,
                       TLayerAttribute attribute, int undoKind, bool record);
     void refreshAfterUndoStep(TFlowImage& flow, int kind, int32_t layerIndex, TRect rect,

@@ -5,6 +5,7 @@
 #include "core/dib_core.h"
 #include "paper/fill_options.h"
 #include "paper/select_options.h"
+#include "paper/stack_options.h"
 
 #include <cstdint>
 #include <span>
@@ -54,6 +55,19 @@ public:
     // The layer's offset changes by (dx, dy).
     virtual void recordLayerOffset(int32_t layer, int32_t dx, int32_t dy) = 0;
     virtual void recordLayerMove(int32_t layer, int32_t to) = 0;
+
+    // The stack's operations: a paper operation without a payload or with two values, a new
+    // paper size, a crop, a layer operation with a value and two numbers (12-byte form), a
+    // new layer from the dialog, a picture placed on the paper.
+    virtual void recordPaperOperation(uint8_t sub, int32_t a = 0, int32_t b = 0) = 0;
+    virtual void recordPaperResize(uint8_t sub, const TPaperResize& resize) = 0;
+    virtual void recordCrop(int32_t layer, const TRect& rect) = 0;
+    virtual void recordLayerValues(uint8_t sub, int32_t layer, int32_t value, int32_t a,
+                                   int32_t b) = 0;
+    virtual void recordNewNamedLayer(const TNewLayerSpec& spec) = 0;
+    // The move tool's move of a layer together with a selection slot: the offset's change.
+    virtual void recordLayerMoveWithMask(int32_t layer, int32_t slot, int32_t dx, int32_t dy) = 0;
+    virtual void recordImagePlacement(uint8_t sub, const TImagePlacement& placement) = 0;
 
     // The fills, each written with the stroke state it paints with: an area fill (a shape
     // between two paper points, or a whole layer), a polygon, a coverage channel.

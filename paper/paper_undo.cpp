@@ -115,10 +115,12 @@ void TPaper::saveUndoRect(int32_t layerIndex, const TRect& rect, int kind)
 void TPaper::refreshAfterUndoStep(TFlowImage& flow, int kind, int32_t layerIndex, TRect rect,
                                   uint16_t word)
 {
-    // A layer that moves, comes back or goes changes the picture outside the rectangle the
-    // step reports (where it was, or what it covered): the whole display is recomposited.
-    const bool reshuffles =
-        kind == kUndoOffset || (kind >= kUndoNewLayer && kind <= kUndoMoveLayer);
+    // A layer that moves, comes back, goes or shows changes the picture outside the rectangle
+    // the step reports (where it was, or what it covered), as do the steps of every visible
+    // layer: the whole display is recomposited.
+    const bool reshuffles = kind == kUndoOffset ||
+                            (kind >= kUndoFlipHVisible && kind <= kUndoRotate180Visible) ||
+                            (kind >= kUndoNewLayer && kind <= kUndoInvertVisibility);
     if (reshuffles)
         word |= uint16_t(kHighWholeDisplay << 8);
     // A mask step brings back another mask or list: the ants follow the current one.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "layers/layer_data.h"
+#include "select/layer_from_mask.h"
 #include "select/mask_data.h"
 
 #include <cstdint>

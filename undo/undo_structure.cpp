@@ -29,6 +29,14 @@ bool putBack(CLayerMngr& layers, int32_t index, std::unique_ptr<CLayerData>& kep
     return kept && layers.InsertExisting(index, std::move(kept)) >= 0;
 }
 
+// The whole-paper transforms that are not their own inverse: the two quarter turns.
+int32_t inverseTransform(int32_t operation)
+{
+    constexpr int32_t clockwise = 4, counterClockwise = 5;
+    return operation == clockwise ? counterClockwise
+                                  : operation == counterClockwise ? clockwise : operation;
+}
+
 } // namespace
 
 bool CUndoMngrEx::RecordInserted(int kind, int32_t index, const CLayerData& layer)
@@ -300,7 +308,8 @@ bool CUndoMngrEx::applyStructure(bool undo, CUndoData& record, int32_t& layerInd
     case kUndoPaperTransform:
         if (!paper_)
             return false;
-        paper_->toggleTransform(record.aux);
+        // The record keeps the operation as it was done; undo asks for its inverse.
+        paper_->toggleTransform(undo ? inverseTransform(record.aux) : record.aux);
         std::swap(record.w, record.h);
         layerIndex = layers.current();
         return true;

@@ -48,6 +48,19 @@ public:
     void recordLayerName(int32_t, const std::string&) override { layerAction("name"); }
     void recordLayerOffset(int32_t, int32_t, int32_t) override { layerAction("offset"); }
     void recordLayerMove(int32_t, int32_t) override { layerAction("move"); }
+    void recordPaperOperation(uint8_t, int32_t, int32_t) override { layerAction("paper"); }
+    void recordPaperResize(uint8_t, const TPaperResize&) override { layerAction("resize"); }
+    void recordCrop(int32_t, const TRect&) override { layerAction("crop"); }
+    void recordLayerValues(uint8_t, int32_t, int32_t, int32_t, int32_t) override
+    {
+        layerAction("values");
+    }
+    void recordNewNamedLayer(const TNewLayerSpec&) override { layerAction("named layer"); }
+    void recordLayerMoveWithMask(int32_t, int32_t, int32_t, int32_t) override
+    {
+        layerAction("move with mask");
+    }
+    void recordImagePlacement(uint8_t, const TImagePlacement&) override { layerAction("place"); }
     void recordAreaFill(uint8_t, int32_t, int32_t, TPoint, TPointF) override { layerAction("area"); }
     void recordPolygonFill(int32_t, std::span<const TPointF>) override { layerAction("polygon"); }
     void recordChannel(uint8_t, const TChannelEventHead&, const TChannel&) override
