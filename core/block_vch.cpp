@@ -1,6 +1,6 @@
 #include "core/block_vch.h"
 
-#include "core/image_scale.h"
+#include "core/block_box_filter.h"
 
 #include <algorithm>
 #include <cstring>
@@ -71,9 +71,8 @@ bool CBlockVCH::DownscaleTo(TChannel& dest) const
 {
     if (!IsValid() || !dest.IsValid() || dest.width() <= 0 || dest.height() <= 0)
         return false;
-    boxFilterDownscale<1>(
-        bounds(), width_, height_, dest.width(), dest.height(), dest.bounds(),
-        [this](int32_t x, int32_t y) { return uint32_t(GetPixel(x, y)); },
+    boxFilterDownscaleTiled<1>(
+        *this, bounds(), dest.width(), dest.height(), dest.bounds(),
         [&dest](int32_t x, int32_t y, uint32_t mean) { dest.row(y)[x] = uint8_t(mean); });
     return true;
 }

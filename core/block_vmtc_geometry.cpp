@@ -1,6 +1,7 @@
 // Flips, quarter turns and downscales of the tiled colour image.
 #include "core/block_vmtc.h"
 
+#include "core/block_box_filter.h"
 #include "core/image_ops.h"
 #include "core/image_scale.h"
 
@@ -79,9 +80,8 @@ bool CBlockVMTC::DownscaleTo(TMTC& dest, TBox box, TBox part) const
     if (!IsValid() || !dest.IsValid() || dest.width() <= 0 || dest.height() <= 0 ||
         !clipBoxToSize(box, width_, height_))
         return false;
-    boxFilterDownscale<3>(
-        box, width_, height_, dest.width(), dest.height(), part,
-        [this](int32_t x, int32_t y) { return GetPixel(x, y); },
+    boxFilterDownscaleTiled<3>(
+        *this, box, dest.width(), dest.height(), part,
         [&dest](int32_t x, int32_t y, uint32_t means) {
             uint32_t& out = dest.row(y)[x];
             out = (out & 0xFF000000u) | means; // colour replaced, alpha kept

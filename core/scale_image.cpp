@@ -64,9 +64,11 @@ uint32_t weightAt(const TSpan& s, int32_t p)
 }
 
 // Weighted sum of one source row over the span, per channel, in 16.16 units. `p` addresses the
-// span's first pixel. Whole pixels are summed plainly and scaled once.
+// span's first pixel. Whole pixels are summed plainly and scaled once. Inlined: it runs once
+// per destination pixel and source row, mostly over two or three pixels.
 template <int Channels>
-void accumulateRow(uint64_t (&sum)[Channels], const uint8_t* p, const TSpan& s)
+[[gnu::always_inline]] inline void accumulateRow(uint64_t (&sum)[Channels], const uint8_t* p,
+                                                 const TSpan& s)
 {
     if (s.first == s.last) {
         for (int c = 0; c < Channels; ++c)
@@ -103,6 +105,39 @@ void storePixel(uint8_t* out, const u128* sum, u128 area)
     }
     for (int c = 0; c < Channels; ++c)
         out[c] = uint8_t(std::min<u128>(divide(sum[c], area), 255));
+}
+
+// storePixel for sums that fit 64 bits (so does the area then): the same truncated means.
+template <int Channels>
+void storeNarrow(uint8_t* out, const uint64_t* sum, uint64_t area)
+{
+    if ((area & (area - 1)) == 0) { // a power of two: the quotient is a shift
+        const int bits = __builtin_ctzll(area);
+        for (int c = 0; c < Channels; ++c)
+            out[c] = uint8_t(std::min<uint64_t>(sum[c] >> bits, 255));
+        return;
+    }
+    for (int c = 0; c < Channels; ++c)
+        out[c] = uint8_t(std::min<uint64_t>(sum[c] / area, 255));
+}
+
+// One destination row lying inside one source row (row weight and extent 1.0 cancel):
+// each pixel is its column's row sum over the column extent, or the one pixel it lies in.
+template <int Channels>
+void singleRow(uint8_t* out, const uint8_t* line, const std::vector<TSpan>& columns,
+               int32_t firstColumn)
+{
+    for (size_t i = 0; i < columns.size(); ++i, out += Channels) {
+        const TSpan& span = columns[i];
+        const uint8_t* p = line + size_t(span.first - firstColumn) * Channels;
+        if (span.first == span.last) {
+            std::memcpy(out, p, Channels);
+            continue;
+        }
+        uint64_t rowSum[Channels];
+        accumulateRow<Channels>(rowSum, p, span);
+        storeNarrow<Channels>(out, rowSum, span.extent);
+    }
 }
 
 // Clips a box to an image without overflowing on extreme coordinates.
@@ -179,29 +214,57 @@ bool CScaleImage::Scale(TBox sourceBox, TBox destBox)
 }
 
 // Works one destination row at a time: each source row the row touches is fetched once and
-// added to every destination pixel's sums. The arithmetic per pixel is exactly SampleArea's.
+// added to every destination pixel's sums. The arithmetic per pixel is exactly SampleArea's;
+// the shortcuts below only skip work whose result is known:
+// - a destination row inside one source row has row weight and row extent both 1.0, so its
+//   pixels are rowSum / column extent (the common 1.0 factor cancels) and a column inside one
+//   source pixel is that pixel; consecutive rows on the same source row come out the same, so
+//   the row is computed once;
+// - a channel sum never exceeds 255 × area, so while that fits 64 bits the sums are kept in
+//   64 bits, and a power-of-two area divides by a shift.
 template <int Channels>
 void CScaleImage::scaleRows()
 {
     const int32_t width = destBox_.width;
     std::vector<TSpan> columns(size_t(width), TSpan{});
+    uint64_t widestColumn = 0;
     for (int32_t i = 0; i < width; ++i) {
         const int64_t x0 = int64_t(sourceBox_.x) * kOne + int64_t(i) * ScaleX_;
         if (!spanOf(x0, x0 + ScaleX_, sourceWidth_, columns[size_t(i)]))
             throw std::logic_error("scale: column outside the source");
+        widestColumn = std::max(widestColumn, columns[size_t(i)].extent);
     }
     const int32_t firstColumn = columns.front().first;
     const int32_t columnCount = columns.back().last - firstColumn + 1;
     scratch_.assign((size_t(columnCount) * Channels + 3) / 4, 0);
+    // A row span is at most ScaleY long, or one pixel when it lies inside one.
+    const uint64_t tallestRows = std::max<uint64_t>(uint64_t(ScaleY_), uint64_t(kOne));
+    const bool sums64 = u128(widestColumn) * tallestRows * 255 <= u128(UINT64_MAX);
 
-    std::vector<u128> sums(size_t(width) * Channels);
+    std::vector<u128> sums(sums64 ? 0 : size_t(width) * Channels);
+    std::vector<uint64_t> narrowSums(sums64 ? size_t(width) * Channels : 0);
     std::vector<uint8_t> out(size_t(width) * Channels);
+    int32_t outFromRow = -1; // the source row `out` holds the single-row result of
     for (int32_t j = 0; j < destBox_.height; ++j) {
         const int64_t y0 = int64_t(sourceBox_.y) * kOne + int64_t(j) * ScaleY_;
         TSpan rows;
         if (!spanOf(y0, y0 + ScaleY_, sourceHeight_, rows))
             throw std::logic_error("scale: row outside the source");
-        std::fill(sums.begin(), sums.end(), u128(0));
+        if (rows.first == rows.last) {
+            if (rows.first != outFromRow) {
+                const uint8_t* line = sourceRow(firstColumn, rows.first, columnCount,
+                                                reinterpret_cast<uint8_t*>(scratch_.data()));
+                singleRow<Channels>(out.data(), line, columns, firstColumn);
+                outFromRow = rows.first;
+            }
+            writeDestRow(destBox_.x, destBox_.y + j, width, out.data());
+            continue;
+        }
+        outFromRow = -1;
+        if (sums64)
+            std::fill(narrowSums.begin(), narrowSums.end(), uint64_t(0));
+        else
+            std::fill(sums.begin(), sums.end(), u128(0));
         for (int32_t y = rows.first; y <= rows.last; ++y) {
             const uint32_t rowWeight = weightAt(rows, y);
             const uint8_t* line = sourceRow(firstColumn, y, columnCount,
@@ -211,14 +274,26 @@ void CScaleImage::scaleRows()
                 uint64_t rowSum[Channels];
                 accumulateRow<Channels>(rowSum, line + size_t(span.first - firstColumn) * Channels,
                                         span);
-                u128* s = &sums[size_t(i) * Channels];
-                for (int c = 0; c < Channels; ++c)
-                    s[c] += u128(rowSum[c]) * rowWeight;
+                if (sums64) {
+                    uint64_t* s = &narrowSums[size_t(i) * Channels];
+                    for (int c = 0; c < Channels; ++c)
+                        s[c] += rowSum[c] * rowWeight;
+                } else {
+                    u128* s = &sums[size_t(i) * Channels];
+                    for (int c = 0; c < Channels; ++c)
+                        s[c] += u128(rowSum[c]) * rowWeight;
+                }
             }
         }
-        for (int32_t i = 0; i < width; ++i)
-            storePixel<Channels>(&out[size_t(i) * Channels], &sums[size_t(i) * Channels],
-                                 u128(columns[size_t(i)].extent) * rows.extent);
+        for (int32_t i = 0; i < width; ++i) {
+            uint8_t* o = &out[size_t(i) * Channels];
+            if (sums64)
+                storeNarrow<Channels>(o, &narrowSums[size_t(i) * Channels],
+                                      columns[size_t(i)].extent * rows.extent);
+            else
+                storePixel<Channels>(o, &sums[size_t(i) * Channels],
+                                     u128(columns[size_t(i)].extent) * rows.extent);
+        }
         writeDestRow(destBox_.x, destBox_.y + j, width, out.data());
     }
 }
