@@ -20,6 +20,9 @@ bool editable(const TCommandState& s)
 bool recording(const TCommandState& s) { return s.hasWindow && s.recording && !s.playing; }
 bool replaying(const TCommandState& s) { return s.hasWindow && s.replaying; }
 bool selects(const TCommandState& s) { return editable(s) && s.hasSelection; }
+bool pastes(const TCommandState& s) { return editable(s) && s.canPaste; }
+// A layer lies below the current one.
+bool mergesDown(const TCommandState& s) { return editable(s) && s.currentLayer > 0; }
 
 struct TCommandRule {
     std::string_view action;
@@ -29,11 +32,22 @@ struct TCommandRule {
 // Sorted by name for the look-up.
 constexpr auto kRules = std::to_array<TCommandRule>({
     {"actAboutBox", always},
+    {"actAllRot270", editable},
+    {"actAllRot90", editable},
     {"actCloseApp", always},
+    {"actCreateLayerAdd", editable},
+    {"actCreateLayerMul", editable},
+    {"actCreateLayerStd", editable},
+    {"actCreateLayerSub", editable},
     {"actDeleteCurLayer", [](const TCommandState& s) { return editable(s) && s.layerCount > 1; }},
     {"actEditChgDPI", editable},
     {"actEditChgPaperColor", editable},
+    {"actEditChgResoPaper", editable},
+    {"actEditCopy", editable},
+    {"actEditCopyLayer", editable},
+    {"actEditCut", selects},
     {"actEditRedo", [](const TCommandState& s) { return editable(s) && s.canRedo; }},
+    {"actEditResizePaper", editable},
     {"actEditUndo", [](const TCommandState& s) { return editable(s) && s.canUndo; }},
     {"actEditUndoClear", editable},
     {"actEventPlayPause", [](const TCommandState& s) { return replaying(s) && !s.replayPaused; }},
@@ -49,13 +63,32 @@ constexpr auto kRules = std::to_array<TCommandRule>({
     {"actFileSaveAs", editable},
     {"actFileSaveEvent", recording},
     {"actFileSaveEventGuard", recording},
+    {"actFilterFlipLR", editable},
+    {"actFilterFlipTB", editable},
+    {"actFilterNega", editable},
+    {"actFilterRot180", editable},
     {"actLangEnglish", always},
     {"actLangJapanese", always},
+    {"actLayerBindAll", editable},
+    {"actLayerBindBelow", mergesDown},
+    {"actLayerBindLower", mergesDown},
     {"actLayerCreate", editable},
+    {"actLayerCutOutside", selects},
+    {"actLayerDuplicate", editable},
+    {"actLayerHideAll", editable},
     {"actLayerMaskClear", editable},
     {"actLayerMaskFill", editable},
     {"actLayerMaskNega", editable},
+    {"actLayerPaste", pastes},
+    {"actLayerPasteNew", pastes},
+    {"actLayerRot270", editable},
+    {"actLayerRot90", editable},
+    {"actLayerRotate", editable},
     {"actLayerSave", editable},
+    {"actLayerVisAll", editable},
+    {"actLayerVisFlip", editable},
+    {"actLayerVisOnly", editable},
+    {"actLayerZoom", editable},
     {"actProtectLayerMask", editable},
     {"actSaveAutoBmp", active},
     {"actSelectAll", editable},
@@ -98,6 +131,10 @@ constexpr auto kRules = std::to_array<TCommandRule>({
     {"actViewZoomCancel", active},
     {"actViewZoomIn", [](const TCommandState& s) { return s.hasWindow && s.canZoomIn; }},
     {"actViewZoomOut", [](const TCommandState& s) { return s.hasWindow && s.canZoomOut; }},
+    {"actVisFlipLR", editable},
+    {"actVisFlipTB", editable},
+    {"actVisNeg", editable},
+    {"actVisRot180", editable},
     {"actWebHomePage", always},
     {"actWebRegEvent", always},
     {"actWindowCascade", active},

@@ -24,6 +24,8 @@ struct TCommandState {
     int32_t layerCount = 0;
     bool hasSelection = false; // the current mask is not empty
     int32_t maskCount = 0;
+    int32_t currentLayer = -1;
+    bool canPaste = false; // the clipboard holds a picture
 };
 
 bool commandEnabled(std::string_view action, const TCommandState& state);

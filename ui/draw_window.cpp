@@ -103,6 +103,17 @@ TPressFacts TDrawWindowWidget::pressFacts(const TInput& input) const
     facts.keys = keysOf(input.modifiers);
     facts.playing = playback != TPlayback::none;
     facts.middleButtonSetting = app_.profile.config.mouseMBtnFunc;
+    // A plain press on the selection with a selection tool moves the selection; with Shift or
+    // Ctrl the press starts an area that combines with it.
+    TPaper& p = document_->paper();
+    facts.hasSelection = p.hasSelection() && p.selectionActive;
+    if (facts.hasSelection && !(input.modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) {
+        const TPointF at = p.windowToPaper(width(), height(), float(input.pos.x()),
+                                           float(input.pos.y()));
+        const CMaskData* mask = p.masks->CurrentMask();
+        facts.overSelection = mask && mask->ValueAt(int32_t(std::floor(at.x)),
+                                                    int32_t(std::floor(at.y))) > 0;
+    }
     return facts;
 }
 
@@ -428,8 +439,12 @@ bool TDrawWindowWidget::stepHistory(bool back)
 {
     int32_t layer = paper().currentLayerIndex();
     TRect rect;
+    const int32_t width = paper().width, height = paper().height;
     const bool done = back ? paper().undo(document_->flow(), layer, rect)
                            : paper().redo(document_->flow(), layer, rect);
+    // A canvas size, crop or turn taken back: the view goes to the paper's new middle.
+    if (paper().width != width || paper().height != height)
+        centreOn(QPointF(paper().width / 2.0, paper().height / 2.0));
     emit stateChanged();
     return done;
 }

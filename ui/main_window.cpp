@@ -1,5 +1,7 @@
 #include "ui/main_window.h"
 
+#include "ui/clipboard_picture.h"
+
 #include "app/document.h"
 #include "ui/commands/commands.h"
 #include "ui/draw_window.h"
@@ -213,6 +215,8 @@ TCommandState TMainForm::commandState() const
     state.layerCount = paper.layerCount();
     state.hasSelection = paper.hasSelection();
     state.maskCount = paper.masks->Count();
+    state.currentLayer = paper.currentLayerIndex();
+    state.canPaste = clipboardHasPicture();
     return state;
 }
 

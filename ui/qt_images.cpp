@@ -21,4 +21,15 @@ QImage toQImage(const TMTC& picture, bool opaque)
     return image;
 }
 
+TMTC fromQImage(const QImage& image)
+{
+    TMTC picture;
+    if (image.isNull() || !picture.Resize(image.width(), image.height()))
+        return picture;
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    for (int32_t y = 0; y < picture.height(); ++y)
+        std::memcpy(picture.row(y), argb.constScanLine(y), size_t(picture.width()) * 4);
+    return picture;
+}
+
 } // namespace qm::ui

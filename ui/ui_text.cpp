@@ -125,6 +125,16 @@ bool confirm(const QString& text)
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
+bool confirmWarning(const QString& text)
+{
+    if (g_hook) {
+        g_hook->shown << text;
+        return g_hook->answer;
+    }
+    return QMessageBox::warning(messageOwner(), QString::fromLatin1(kProgramName), text,
+                                QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
 int askYesNoCancel(const QString& text)
 {
     if (g_hook) {

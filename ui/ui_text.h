@@ -41,6 +41,8 @@ void showWarning(const QString& text);
 void showInformation(const QString& text);
 // Yes/No; true for Yes.
 bool confirm(const QString& text);
+// A warning with OK and Cancel; true for OK.
+bool confirmWarning(const QString& text);
 // Yes, No or Cancel: 0, 1 or 2.
 int askYesNoCancel(const QString& text);
 // Shows the warning once the current event has been handled (safe inside paint and input

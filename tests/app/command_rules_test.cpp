@@ -41,9 +41,9 @@ TEST(CommandRules, UnknownNamesAndCommandsNotBuiltYetAreNeverEnabled)
 {
     TCommandState everything = idleWindow();
     everything.replaying = true;
-    for (const char* name : {"", "actfilesave", "actFileSave ", "actFilterBlur", "actLayerRot90",
-                             "actEditCut", "actPrintOut", "actScanner", "actFileReopen",
-                             "actOpenHtmlHelp", "actShowPalWindow", "actLayerDuplicate"})
+    for (const char* name : {"", "actfilesave", "actFileSave ", "actFilterBlur", "actPasteNew",
+                             "actPrintOut", "actScanner", "actFileReopen", "actOpenHtmlHelp",
+                             "actShowPalWindow"})
         EXPECT_FALSE(commandEnabled(name, everything)) << "'" << name << "'";
 }
 
@@ -117,6 +117,29 @@ TEST(CommandRules, TheLastLayerCannotBeDeleted)
     EXPECT_TRUE(commandEnabled("actLayerCreate", s));
     s.layerCount = 2;
     EXPECT_TRUE(commandEnabled("actDeleteCurLayer", s));
+}
+
+TEST(CommandRules, StackCommandsNeedWhatTheyWorkOn)
+{
+    TCommandState s = idleWindow();
+    s.currentLayer = 0;
+    // Merging down needs a layer below the current one; pasting a picture on the clipboard;
+    // cutting a selection.
+    expectAll({"actLayerBindBelow", "actLayerBindLower", "actLayerPaste", "actLayerPasteNew",
+               "actEditCut", "actLayerCutOutside"},
+              s, false);
+    expectAll({"actLayerBindAll", "actLayerDuplicate", "actLayerRotate", "actLayerZoom",
+               "actEditResizePaper", "actEditChgResoPaper", "actAllRot90", "actVisNeg",
+               "actFilterFlipLR", "actCreateLayerMul", "actEditCopy", "actEditCopyLayer"},
+              s, true);
+    s.currentLayer = 1;
+    s.canPaste = true;
+    s.hasSelection = true;
+    expectAll({"actLayerBindBelow", "actLayerBindLower", "actLayerPaste", "actLayerPasteNew",
+               "actEditCut", "actLayerCutOutside"},
+              s, true);
+    s.playing = true;
+    expectAll({"actLayerBindBelow", "actLayerPaste", "actEditCut", "actAllRot270"}, s, false);
 }
 
 TEST(CommandRules, RecordingCommandsNeedARecordingThatIsNotPlayingBack)

@@ -174,7 +174,7 @@ TEST_F(RoundTrip, APaintedSessionSurvivesRenderReplayAppendAndPaperFile)
     strokeThrough({{30, 160}, {150, 90}, {270, 160}});
     usePen(TBrushKind::wc, 0x00C000, 16.0f); // picks up the blue where it crosses it
     strokeThrough({{100, 10}, {110, 120}});
-    ASSERT_TRUE(command("actLayerCreate"));
+    ASSERT_TRUE(command("actCreateLayerStd"));
     ASSERT_EQ(paper().layerCount(), 2);
     ASSERT_EQ(paper().currentLayerIndex(), 1);
     usePen(TBrushKind::pen, 0x008080, 8.0f);
@@ -231,7 +231,7 @@ TEST_F(RoundTrip, APaintedSessionSurvivesRenderReplayAppendAndPaperFile)
     usePen(TBrushKind::eraser, 0x000000, 14.0f);
     strokeThrough({{180, 100}, {220, 100}});
     EXPECT_LT(layerPixel(200, 100, 1) >> 24, 255u) << "the eraser took some of the line";
-    ASSERT_TRUE(command("actLayerCreate"));
+    ASSERT_TRUE(command("actCreateLayerStd"));
     ASSERT_EQ(paper().layerCount(), 3);
     usePen(TBrushKind::pen, 0xFF8000, 10.0f);
     strokeThrough({{20, 185}, {280, 185}});

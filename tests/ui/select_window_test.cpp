@@ -41,15 +41,6 @@ void click(QWidget* widget, QPoint at, Qt::MouseButton button = Qt::LeftButton)
     mouseAt(widget, QEvent::MouseButtonRelease, at, button);
 }
 
-// Runs `inside` on the modal dialog of type D as soon as it is open.
-template <typename D> void whenOpen(std::function<void(D&)> inside)
-{
-    QTimer::singleShot(0, [inside] {
-        ASSERT_TRUE(waitFor([] { return qobject_cast<D*>(QApplication::activeModalWidget()); }));
-        inside(*qobject_cast<D*>(QApplication::activeModalWidget()));
-    });
-}
-
 // Types one character, as the keyboard would.
 void type(QWidget* widget, char c)
 {

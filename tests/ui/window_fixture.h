@@ -13,6 +13,7 @@
 #include <QPointingDevice>
 #include <QTabletEvent>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,15 @@ inline bool waitFor(const std::function<bool()>& done, int timeoutMs = 20000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return true;
+}
+
+// Runs `inside` on the modal dialog of type D as soon as it is open.
+template <typename D> void whenOpen(std::function<void(D&)> inside)
+{
+    QTimer::singleShot(0, [inside] {
+        ASSERT_TRUE(waitFor([] { return qobject_cast<D*>(QApplication::activeModalWidget()); }));
+        inside(*qobject_cast<D*>(QApplication::activeModalWidget()));
+    });
 }
 
 class WindowFixture : public ::testing::Test {
