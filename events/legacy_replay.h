@@ -41,6 +41,8 @@ private:
     bool layerChange(uint16_t code, std::span<const uint8_t> payload);
     // Rectangle (295, 296) and polygon (297, 304) fills, the second of each with a colour.
     bool areaFill(uint16_t code, std::span<const uint8_t> payload);
+    bool layerOperation(uint16_t code, std::span<const uint8_t> payload);
+    bool paperOperation(uint16_t code, std::span<const uint8_t> payload);
     bool missing(const char* what);
     void finish();
 

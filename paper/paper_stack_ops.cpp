@@ -48,14 +48,19 @@ int32_t TPaper::createNamedLayer(TFlowImage& flow, const TNewLayerSpec& spec, bo
         return -1;
     }
     CLayerData& layer = *layers->Get(at);
-    if (!spec.name.empty()) layer.name = spec.name.substr(0, kMaxLayerNameBytes);
+    if (!spec.name.empty()) {
+        // A named layer uses no number: undo and replay then agree on the next default name.
+        layer.name = spec.name.substr(0, kMaxLayerNameBytes);
+        layers->setNameCounter(layers->nameCounter() - 1);
+    }
     if (spec.neutralFill) layer.SetAlphaAll(255);
     layer.visible = spec.visible ? 1 : 0;
-    // Recorded after the layer exists so the event carries the name it really got.
+    // Recorded after the layer exists, with the name as it was kept (none for a default
+    // name, which the replay gives the layer itself).
     if (record) {
         if (recording()) {
             TNewLayerSpec made = spec;
-            made.name = layer.name;
+            if (!spec.name.empty()) made.name = layer.name;
             eventMngr->recordNewNamedLayer(made);
         }
         if (undoMngr) undoMngr->RecordInserted(kUndoNewLayer, at, layer);

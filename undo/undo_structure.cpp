@@ -186,11 +186,13 @@ bool CUndoMngrEx::applyStructure(bool undo, CUndoData& record, int32_t& layerInd
                 return false;
             layerIndex = layers.current();
             // An undone new layer gives its number back, as a replay never made it.
-            if (record.kind == kUndoNewLayer && record.layer->name == layers.DefaultName(0))
+            if ((record.kind == kUndoNewLayer || record.kind == kUndoPasteLayer) &&
+                record.layer->name == layers.DefaultName(0))
                 layers.setNameCounter(layers.nameCounter() - 1);
             return true;
         }
-        if (record.kind == kUndoNewLayer && record.layer && record.layer->name == layers.DefaultName(1))
+        if ((record.kind == kUndoNewLayer || record.kind == kUndoPasteLayer) && record.layer &&
+            record.layer->name == layers.DefaultName(1))
             layers.setNameCounter(layers.nameCounter() + 1);
         if (!putBack(layers, record.aux, record.layer))
             return false;

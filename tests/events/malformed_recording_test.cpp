@@ -219,8 +219,8 @@ TEST(MalformedRecording, LayerWindowPacketsForAMissingLayerOrCutShortStopTheRepl
     // The same packets for layer 0 replay; for layer 2 (or with a value the layer cannot
     // take) they stop the replay with an error.
     const std::vector<std::pair<std::vector<uint8_t>, std::vector<uint8_t>>> cases = {
-        {packet(3, {0, 0, 0, 0}), packet(3, {2, 0, 0, 0})},                 // duplicate
-        {packet(4, {0, 0, 1, 0}), packet(4, {0, 0, 2, 0})},                 // move
+        {packet(3, {0, 0, 0, 0}), packet(3, {2, 0, 0, 0})}, // duplicate
+        {packet(4, {0, 0, 1, 0}), packet(4, {0, 0, 2, 0})}, // move
         {packet(4, {1, 0, 0, 0}), packet(4, {0xFF, 0xFF, 0, 0})},
         {packet(12, {0, 0, 0, 0, 4, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
          packet(12, {2, 0, 0, 0, 4, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})},
@@ -229,9 +229,9 @@ TEST(MalformedRecording, LayerWindowPacketsForAMissingLayerOrCutShortStopTheRepl
         {packet(16, {0, 0, 3, 255, 1, 40}), packet(16, {2, 0, 3, 255, 1, 40})}, // opacity
         {packet(17, {0, 0, 3, 255, 1, 5}), packet(17, {2, 0, 3, 255, 1, 5})},   // mode
         {packet(17, {0, 0, 3, 255, 1, 5}), packet(17, {0, 0, 3, 255, 1, 99})},
-        {packet(18, {0, 0, 3, 255, 0, 0}), packet(18, {2, 0, 3, 255, 0, 0})},   // visible
-        {packet(20, {0, 0, 3, 255, 3, 0}), packet(20, {2, 0, 3, 255, 3, 0})},   // protect
-        {packet(19, {0, 0, 2, 0, 'a', 0}), packet(19, {2, 0, 2, 0, 'a', 0})},   // name
+        {packet(18, {0, 0, 3, 255, 0, 0}), packet(18, {2, 0, 3, 255, 0, 0})}, // visible
+        {packet(20, {0, 0, 3, 255, 3, 0}), packet(20, {2, 0, 3, 255, 3, 0})}, // protect
+        {packet(19, {0, 0, 2, 0, 'a', 0}), packet(19, {2, 0, 2, 0, 'a', 0})}, // name
         {packet(21, {0, 0, 3, 255, 0x11, 0, 255, 0, 1, 0, 0, 0, 1, 0, 9, 0, 0, 0}),
          packet(21, {2, 0, 3, 255, 0x11, 0, 255, 0, 1, 0, 0, 0, 1, 0, 9, 0, 0, 0})},
         {packet(21, {0, 0, 3, 255, 0x11, 0, 255, 0, 1, 0, 0, 0, 1, 0, 9, 0, 0, 0}),
@@ -244,8 +244,77 @@ TEST(MalformedRecording, LayerWindowPacketsForAMissingLayerOrCutShortStopTheRepl
     }
     // A name longer than the rest of the recording: the packet check refuses it up front.
     Player player;
-    EXPECT_EQ(player.events().openForReplay(withPacket(packet(19, {0, 0, 40, 0, 'a', 'b'})),
-                                            player.flow),
+    EXPECT_EQ(
+        player.events().openForReplay(withPacket(packet(19, {0, 0, 40, 0, 'a', 'b'})), player.flow),
+        TReplayOpen::packetError);
+}
+
+} // namespace qm
+
+#include "events/stack_packets.h"
+
+namespace qm {
+
+namespace {
+
+std::vector<uint8_t> codeAnd(uint8_t category, uint8_t sub, const std::vector<uint8_t>& payload)
+{
+    std::vector<uint8_t> bytes{category, sub};
+    bytes.insert(bytes.end(), payload.begin(), payload.end());
+    return bytes;
+}
+
+TImagePlacement picture(int32_t layer, int32_t w, int32_t h)
+{
+    TImagePlacement p;
+    p.layer = layer;
+    p.at = {3, 4};
+    p.image.Resize(w, h);
+    for (int32_t y = 0; y < h; ++y)
+        std::fill_n(p.image.row(y), w, 0xFF336699u);
+    return p;
+}
+
+} // namespace
+
+TEST(MalformedRecording, StackPacketsThatCannotBeMetStopTheReplay)
+{
+    // The paper is 32 × 24 with two layers; each pair is a packet that replays and one that
+    // must stop the replay with an error.
+    std::vector<uint8_t> wrongPixels = encodeImageBlock(picture(1, 4, 3));
+    wrongPixels[18] = 44; // a pixel length that is not width × height × 4
+    const std::vector<std::pair<std::vector<uint8_t>, std::vector<uint8_t>>> cases = {
+        {codeAnd(2, 2, encodePaperResize({40, 30, 4, 0, 0})),
+         codeAnd(2, 2, encodePaperResize({0, 30, 4, 0, 0}))},
+        {codeAnd(2, 9, encodePaperResize({16, 12, 0, 0, 0})),
+         codeAnd(2, 9, encodePaperResize({16, 9999, 0, 0, 0}))}, // past the replay's limit
+        {codeAnd(2, 6, encodeCrop(0, {2, 2, 20, 20})),
+         codeAnd(2, 6, encodeCrop(0, {40, 40, 50, 50}))},
+        {codeAnd(2, 6, encodeCrop(0, {2, 2, 20, 20})),
+         codeAnd(2, 6, encodeCrop(5, {2, 2, 20, 20}))},
+        {codeAnd(2, 25, {1, 0, 0, 0}), codeAnd(2, 25, {7, 0, 0, 0})}, // show only
+        {codeAnd(4, 5, {1, 0, 0, 0}), codeAnd(4, 5, {0, 0, 0, 0})},   // merge down
+        {codeAnd(4, 10, encodeLayerValues({1, 2, 0, 0})),
+         codeAnd(4, 10, encodeLayerValues({1, 7, 0, 0}))},
+        {codeAnd(4, 36, {1, 0, 0, 0}), codeAnd(4, 36, {9, 0, 0, 0})}, // turn a layer
+        {codeAnd(4, 39, encodeLayerValues({1, 0, 16, 12})),
+         codeAnd(4, 39, encodeLayerValues({1, 0, -3, 12}))},
+        {codeAnd(4, 11, encodeNamedLayer({1, 32, 24, 255, 3, true, false, "n"})),
+         codeAnd(4, 11, encodeNamedLayer({1, 32, 24, 255, 99, true, false, "n"}))}, // no such mode
+        {codeAnd(12, 1, encodeImageBlock(picture(1, 4, 3))), codeAnd(12, 1, wrongPixels)},
+        {codeAnd(12, 2, encodeImageBlock(picture(1, 4, 3))),
+         codeAnd(12, 2, encodeImageBlock(picture(6, 4, 3)))},
+    };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(i);
+        replayExpecting(withPacket(cases[i].first), TReplayStep::end);
+        replayExpecting(withPacket(cases[i].second), TReplayStep::error);
+    }
+    // An image block cut short: the packet check refuses the recording up front.
+    std::vector<uint8_t> cut = codeAnd(12, 1, encodeImageBlock(picture(1, 4, 3)));
+    cut.resize(cut.size() - 6);
+    Player player;
+    EXPECT_EQ(player.events().openForReplay(withPacket(cut), player.flow),
               TReplayOpen::packetError);
 }
 

@@ -75,7 +75,7 @@ void editRandomly(RecordedPaper& live, std::mt19937& rng, int steps)
     for (int step = 0; step < steps; ++step) {
         int32_t layer;
         TRect rect;
-        const int action = pick(21);
+        const int action = pick(29);
         const auto anyLayer = [&] { return pick(p.layerCount()); };
         if (action < 6) {
             const int kind = pick(kBrushKindCount);
@@ -129,10 +129,46 @@ void editRandomly(RecordedPaper& live, std::mt19937& rng, int steps)
             p.setLayerOffset(live.flow, anyLayer(), pick(41) - 20, pick(31) - 15, true);
         } else if (action == 19) {
             p.duplicateLayer(live.flow, anyLayer(), true);
-        } else {
+        } else if (action == 20) {
             p.moveLayer(live.flow, anyLayer(), anyLayer(), true);
+        } else if (action == 21) {
+            // The canvas grows or shrinks round an anchor, now and then cutting the layers.
+            p.resizeCanvas(live.flow, {p.width + pick(21) - 10, p.height + pick(21) - 10,
+                                       uint8_t(pick(9)), uint8_t(pick(3) == 0), 0}, true);
+        } else if (action == 22) {
+            p.turnPaper(live.flow, pick(2) == 0, true);
+        } else if (action == 23) {
+            p.transformVisible(live.flow, TLayerCommand(7 + pick(4)), true);
+        } else if (action == 24) {
+            p.mergeDown(live.flow, anyLayer(), pick(3), true);
+        } else if (action == 25) {
+            const int which = pick(3);
+            if (which == 0)
+                p.turnLayer(live.flow, anyLayer(), pick(2) == 0, true);
+            else if (which == 1)
+                p.rotateLayer(live.flow, anyLayer(), uniform(-180, 180), true);
+            else
+                p.scaleLayer(live.flow, anyLayer(), 20 + pick(100), 20 + pick(80), true);
+        } else if (action == 26) {
+            p.cropPaper(live.flow, anyLayer(), {pick(10), pick(10), p.width - pick(10), p.height - pick(10)},
+                        true);
+        } else if (action == 27) {
+            const int which = pick(3);
+            if (which == 0)
+                p.showOnlyLayer(live.flow, anyLayer(), true);
+            else if (which == 1)
+                p.setAllVisible(live.flow, true, true);
+            else
+                p.invertVisibility(live.flow, true);
+        } else {
+            TNewLayerSpec spec{pick(p.layerCount() + 1), p.width, p.height, uint8_t(100 + pick(156)),
+                               uint8_t(pick(22)), true, pick(2) == 0, pick(2) ? "" : "名前"};
+            p.createNamedLayer(live.flow, spec, true);
         }
     }
+    // An undo as the last step leaves the current layer where the undo put it; the next edit
+    // records which layer is current, so one more edit makes both papers agree on it.
+    p.setPaperColor(rng() & 0xFFFFFF, true);
 }
 
 bool saveRecording(RecordedPaper& live, const std::string& path)
