@@ -91,6 +91,7 @@ public:
     void recordNewNamedLayer(const TNewLayerSpec& spec) override;
     void recordLayerMoveWithMask(int32_t layer, int32_t slot, int32_t dx, int32_t dy) override;
     void recordImagePlacement(uint8_t sub, const TImagePlacement& placement) override;
+    void recordFilter(uint8_t number, std::span<const uint8_t> record) override;
     void recordAreaFill(uint8_t sub, int32_t layer, int32_t value, TPoint first,
                         TPointF second) override;
     void recordPolygonFill(int32_t layer, std::span<const TPointF> points) override;
@@ -230,6 +231,8 @@ private:
     bool replayStackPaper(TFlowImage& flow, uint8_t sub, const std::vector<uint8_t>& payload);
     bool replayStackLayer(TFlowImage& flow, uint8_t sub, const std::vector<uint8_t>& payload);
     bool replayPlacement(TFlowImage& flow, uint8_t sub, const std::vector<uint8_t>& payload);
+    bool replayFilter(TFlowImage& flow, uint8_t category, uint8_t sub,
+                      const std::vector<uint8_t>& payload);
     // Writes a fill's action (after the state records, the stroke's among them) as one event.
     void writeFillAction(uint8_t category, uint8_t sub, std::span<const uint8_t> payload);
     void drawPendingPoints(TFlowImage& flow, size_t count);

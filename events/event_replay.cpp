@@ -35,7 +35,6 @@ const char* categoryName(uint8_t category)
 {
     switch (category) {
     case eventCategory::selection: return "selection";
-    case 32: case 33: case 34: case 35: case 38: return "filter";
     default: return "unknown operation";
     }
 }
@@ -272,6 +271,7 @@ bool CEventMngr::replayPacket(TFlowImage& flow, uint8_t category, uint8_t sub,
     case eventCategory::channel: return replayChannel(flow, sub, payload);
     case eventCategory::selection: return replaySelection(flow, sub, payload);
     case eventCategory::image: return replayPlacement(flow, sub, payload);
+    case 32: case 33: case 34: case 35: case 38: return replayFilter(flow, category, sub, payload);
     default: return missing(categoryName(category));
     }
 }

@@ -18,6 +18,7 @@
 #include "paper/paper_events.h"
 #include "paper/select_options.h"
 #include "paper/stack_options.h"
+#include "filters/filter_params.h"
 #include "select/mask_mngr.h"
 #include "select/select_mng.h"
 #include "tone/color_slot_group.h"
@@ -240,6 +241,12 @@ public:
     bool copyPicture(int32_t i, bool wholeLayer, TImagePlacement& out) const;
     // A picture as a new layer inserted before placement.layer, or laid over that layer.
     bool placeImage(TFlowImage& flow, uint8_t sub, const TImagePlacement& placement, bool record);
+
+    // ---- filters ----
+    // The filter over layer i's work rectangle (through the selection in effect), from a
+    // copy of the layer taken first. False, with nothing recorded and the layer as it was,
+    // when the filter refuses its parameters or memory runs out.
+    bool applyFilter(TFlowImage& flow, int32_t i, const TFilterParams& params, bool record);
 
     // ---- the paper's geometry ----
     // The whole-stack replacements. The canvas size moves the old picture by its anchor; the

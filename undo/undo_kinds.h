@@ -26,6 +26,7 @@ inline constexpr uint16_t kUndoOwnsBuffer = 0x0020;  // the record owns a saved 
 enum UndoKind : uint8_t {
     kUndoClearLayer = 2,
     kUndoStroke = 3,
+    kUndoFilter = 4, // a filter's pixels
     kUndoFlipH = 7,
     kUndoFlipV = 8,
     kUndoInvertColours = 9,

@@ -1,0 +1,32 @@
+// Recording and replaying the filters: the filter's number is the sub-code, its parameter
+// record the payload, and its length picks the category (32 … 35).
+#include "events/event_mngr.h"
+
+#include "filters/filter_record.h"
+#include "paper/paper.h"
+
+namespace qm {
+
+void CEventMngr::recordFilter(uint8_t number, std::span<const uint8_t> record)
+{
+    const uint8_t category = filterRecordCategory(number);
+    if (category == 0 || record.size() != filterRecordLength(number) || !readyToRecord())
+        return;
+    // Filters paint like strokes: the stroke's state goes with them.
+    writeStateRecords(true);
+    if (guarded([&] { return writePacket(category, number, record); }))
+        commit();
+}
+
+bool CEventMngr::replayFilter(TFlowImage& flow, uint8_t category, uint8_t sub,
+                              const std::vector<uint8_t>& payload)
+{
+    if (category == 38 || filterRecordCategory(sub) != category)
+        return missing("filter");
+    TFilterRecord record;
+    if (!decodeFilterRecord(sub, payload, record) || !paper_.layer(record.layer))
+        return false;
+    return paper_.applyFilter(flow, record.layer, record.params, false);
+}
+
+} // namespace qm
