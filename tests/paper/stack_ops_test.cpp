@@ -359,3 +359,23 @@ TEST(StackOps, RandomSequencesKeepTheDisplayAFreshComposite)
 }
 
 } // namespace qm::test
+
+namespace qm::test {
+
+TEST(StackOps, NewLayersAreTransparentUnderTheCurrentEngineAndOpaqueUnderTheOldOne)
+{
+    for (const TPaintRoutine routine : {TPaintRoutine::current, TPaintRoutine::legacy}) {
+        PaperFixture f(40, 30, routine);
+        const int32_t at = f.paper->createLayer(f.flow, 1, 40, 30, true, 255,
+                                                uint8_t(BlendMode::Normal), true);
+        ASSERT_EQ(at, 1);
+        const uint32_t pixel = f.paper->layer(1)->image()->GetPixel(20, 15);
+        EXPECT_EQ(pixel >> 24, routine == TPaintRoutine::current ? 0u : 255u);
+        EXPECT_EQ(pixel & 0xFFFFFFu, 0xFFFFFFu); // the neutral colour of the normal mode
+        ASSERT_TRUE(f.paper->deleteLayer(f.flow, 1, true));
+        EXPECT_FALSE(f.paper->deleteLayer(f.flow, 0, true)); // the only layer stays
+        EXPECT_EQ(f.paper->layerCount(), 1);
+    }
+}
+
+} // namespace qm::test

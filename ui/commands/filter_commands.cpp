@@ -1,23 +1,80 @@
-// The Filter menu (the filters themselves are not built yet; the layer commands are).
+// The Filter menu: every transforming filter through its dialog, and the layer commands (the
+// pattern generators come later).
 #include "ui/commands/commands.h"
 #include "ui/commands/paper_edit.h"
 #include "ui/draw_window.h"
+#include "ui/filter_dialogs.h"
+#include "ui/filter_host.h"
 #include "ui/main_window.h"
 
 #include <QMenu>
 
 namespace qm::ui {
 
+namespace {
+
+// The current layer filtered: the dialog (with its previews) first, then the filter over the
+// whole work rectangle from a fresh copy.
+void runFilter(TMainForm& main, TFilterNumber number)
+{
+    TDrawWindowWidget* window = main.activeDrawWindow();
+    TFilterParams params;
+    {
+        TDrawWindowFilterHost host(*window);
+        if (!host.valid() || !askFilterParams(number, host, &main, params)) return;
+    } // the previews are put back before the filter runs
+    runPaperEdit(main, [&](TDrawWindowWidget&, TPaper& p, TFlowImage& flow) {
+        p.applyFilter(flow, p.currentLayerIndex(), params, true);
+    });
+}
+
+struct TFilterCommand {
+    const char* action;
+    const char* text;
+    TFilterNumber number;
+};
+
+} // namespace
+
 void addFilterCommands(TMainForm& main, QMenu& menu)
 {
-    main.addPlaceholders(
-        menu,
-        {"actFilterBlur",   "actFilterBlurStrong", "actFilterBlurMove",    "actFilterBlurZoom",
-         "actFilterGauss",  "actFilterSharp",      "actFilterSharpStrong", "actFilterSharpCustom",
-         "actFilterMono",   "actFilterContrast",   "actFilterGamma",       "actFilterLevel",
-         "actFilterHLS",    "actFilterPoster",     "actFilterNoize",       "actFilterMosaic",
-         "actFilterEmboss", "actFilterWave",       "actFilterTwist",       "actFilterCloud",
-         "actFilterRock",   "actFilterTile",       "actFilterFloor",       "actFilterLighting"});
+    static const TFilterCommand commands[] = {
+        {"actFilterBlur", QT_TRANSLATE_NOOP("TMainForm", "&Blur"), TFilterNumber::Blur},
+        {"actFilterBlurStrong", QT_TRANSLATE_NOOP("TMainForm", "Blur &More"),
+         TFilterNumber::StrongBlur},
+        {"actFilterBlurMove", QT_TRANSLATE_NOOP("TMainForm", "&Motion Blur..."),
+         TFilterNumber::MotionBlur},
+        {"actFilterBlurZoom", QT_TRANSLATE_NOOP("TMainForm", "&Zoom Blur..."),
+         TFilterNumber::ZoomBlur},
+        {"actFilterGauss", QT_TRANSLATE_NOOP("TMainForm", "&Gaussian Blur..."),
+         TFilterNumber::GaussianBlur},
+        {"actFilterSharp", QT_TRANSLATE_NOOP("TMainForm", "&Sharpen"), TFilterNumber::Sharpen},
+        {"actFilterSharpStrong", QT_TRANSLATE_NOOP("TMainForm", "Sharpen M&ore"),
+         TFilterNumber::StrongSharpen},
+        {"actFilterSharpCustom", QT_TRANSLATE_NOOP("TMainForm", "Sharpen &By..."),
+         TFilterNumber::AdjustableSharpen},
+        {"actFilterLevel", QT_TRANSLATE_NOOP("TMainForm", "&Levels..."), TFilterNumber::Levels},
+        {"actFilterGamma", QT_TRANSLATE_NOOP("TMainForm", "G&amma..."), TFilterNumber::Gamma},
+        {"actFilterContrast", QT_TRANSLATE_NOOP("TMainForm", "Brightness and &Contrast..."),
+         TFilterNumber::BrightnessContrast},
+        {"actFilterHLS", QT_TRANSLATE_NOOP("TMainForm", "&Hue, Saturation, Lightness..."),
+         TFilterNumber::HueSaturationLightness},
+        {"actFilterMono", QT_TRANSLATE_NOOP("TMainForm", "Mo&nochrome"), TFilterNumber::Monochrome},
+        {"actFilterPoster", QT_TRANSLATE_NOOP("TMainForm", "&Posterize..."),
+         TFilterNumber::Posterize},
+        {"actFilterNoize", QT_TRANSLATE_NOOP("TMainForm", "Add &Noise..."), TFilterNumber::Noise},
+        {"actFilterMosaic", QT_TRANSLATE_NOOP("TMainForm", "Mosa&ic..."), TFilterNumber::Mosaic},
+        {"actFilterEmboss", QT_TRANSLATE_NOOP("TMainForm", "&Emboss..."), TFilterNumber::Emboss},
+        {"actFilterWave", QT_TRANSLATE_NOOP("TMainForm", "&Wave..."), TFilterNumber::Wave},
+        {"actFilterTwist", QT_TRANSLATE_NOOP("TMainForm", "&Twist..."), TFilterNumber::Twist},
+    };
+    for (const TFilterCommand& c : commands) {
+        const TFilterNumber number = c.number;
+        main.addCommand(menu, c.action, TMainForm::tr(c.text),
+                        [&main, number] { runFilter(main, number); });
+    }
+    main.addPlaceholders(menu, {"actFilterCloud", "actFilterRock", "actFilterTile",
+                                "actFilterFloor", "actFilterLighting"});
     menu.addSeparator();
     const auto layerCommand = [&main](TLayerCommand command) {
         return [&main, command] {

@@ -447,5 +447,101 @@
         <source>グラデーション集</source>
         <translation>gradation set</translation>
     </message>
+    <message>
+        <source>RGBノイズ</source>
+        <translation>RGB noise</translation>
+    </message>
+    <message>
+        <source>preview</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>ぼかし強度</source>
+        <translation>Blur radius</translation>
+    </message>
+    <message>
+        <source>ニュートラル</source>
+        <translation>Neutral</translation>
+    </message>
+    <message>
+        <source>ノイズの色</source>
+        <translation>Noise colour</translation>
+    </message>
+    <message>
+        <source>モノクロノイズ</source>
+        <translation>Monochrome noise</translation>
+    </message>
+    <message>
+        <source>中央のみ(&amp;C)</source>
+        <translation>&amp;Centre only</translation>
+    </message>
+    <message>
+        <source>中心</source>
+        <translation>Centre</translation>
+    </message>
+    <message>
+        <source>位相(&amp;P)</source>
+        <translation>&amp;Phase</translation>
+    </message>
+    <message>
+        <source>入力ﾚﾍﾞﾙ</source>
+        <translation>Input levels</translation>
+    </message>
+    <message>
+        <source>出力ﾚﾍﾞﾙ</source>
+        <translation>Output levels</translation>
+    </message>
+    <message>
+        <source>原寸表示(&amp;Z)</source>
+        <translation>Actual si&amp;ze</translation>
+    </message>
+    <message>
+        <source>回転</source>
+        <translation>turns</translation>
+    </message>
+    <message>
+        <source>強さ</source>
+        <translation>Strength</translation>
+    </message>
+    <message>
+        <source>数</source>
+        <translation>Count</translation>
+    </message>
+    <message>
+        <source>明るさ(&amp;V)</source>
+        <translation>Brightness(&amp;V)</translation>
+    </message>
+    <message>
+        <source>明度</source>
+        <translation>Lightness</translation>
+    </message>
+    <message>
+        <source>横波の強さ(&amp;Y)</source>
+        <translation>Horizontal wave strength(&amp;Y)</translation>
+    </message>
+    <message>
+        <source>横波の数(&amp;H)</source>
+        <translation>Horizontal waves(&amp;H)</translation>
+    </message>
+    <message>
+        <source>縦波の強さ(&amp;X)</source>
+        <translation>Vertical wave strength(&amp;X)</translation>
+    </message>
+    <message>
+        <source>縦波の数(&amp;V)</source>
+        <translation>Vertical waves(&amp;V)</translation>
+    </message>
+    <message>
+        <source>量</source>
+        <translation>Amount</translation>
+    </message>
+    <message>
+        <source>高さ</source>
+        <translation>Height</translation>
+    </message>
+    <message>
+        <source>ｺﾝﾄﾗｽﾄ(&amp;C)</source>
+        <translation>Contrast(&amp;C)</translation>
+    </message>
 </context>
 </TS>
