@@ -21,7 +21,16 @@ void CEventMngr::recordFilter(uint8_t number, std::span<const uint8_t> record)
 bool CEventMngr::replayFilter(TFlowImage& flow, uint8_t category, uint8_t sub,
                               const std::vector<uint8_t>& payload)
 {
-    if (category == 38 || filterRecordCategory(sub) != category)
+    if (category == 38) {
+        // The floor needs both pictures its parameters name, sent just before it.
+        if (sub == 40 && (!auxiliaryImages_[0].IsValid() || !auxiliaryImages_[1].IsValid())) {
+            paper_.window.messages().showMessage(
+                "再生に必要な画像オブジェクトが不足しています! (38, 40)");
+            return false;
+        }
+        return missing("pattern generator");
+    }
+    if (filterRecordCategory(sub) != category)
         return missing("filter");
     TFilterRecord record;
     if (!decodeFilterRecord(sub, payload, record) || !paper_.layer(record.layer))

@@ -259,6 +259,7 @@ private:
     // replay
     TStroke replayStroke_;
     TReplayTones replayTones_;
+    std::array<TMTC, 2> auxiliaryImages_; // from category 0 subs 128 and 129
     uint32_t replayPosition_ = 0;
     uint32_t replayEventStart_ = 0;
     uint32_t replayEventCount_ = 0;

@@ -7,6 +7,7 @@
 #include "events/event_texts.h"
 #include "events/event_file.h"
 #include "events/layer_packets.h"
+#include "events/stack_packets.h"
 #include "paper/paper.h"
 
 #include <algorithm>
@@ -125,6 +126,7 @@ void CEventMngr::resetReplay()
     endMarkStart_ = 0;
     pendingPoints_.clear();
     streamVersion_ = 0x0303;
+    auxiliaryImages_ = {};
 }
 
 bool CEventMngr::readCode(uint8_t& category, uint8_t& sub)
@@ -387,7 +389,14 @@ bool CEventMngr::applyState(TFlowImage& flow, uint8_t sub, const std::vector<uin
     case stateRecord::text: return missing("text tool");
     case stateRecord::toneDefinition: return replayTones_.define(payload);
     case stateRecord::toneAttributes: return replayTones_.select(payload);
-    case 128: case 129: return missing("filter images");
+    case 128: case 129: {
+        // An auxiliary picture for the filter packet that follows.
+        TImagePlacement picture;
+        if (!decodeImageBlock(payload, maxSide, picture))
+            return false;
+        auxiliaryImages_[sub - 128] = std::move(picture.image);
+        return true;
+    }
     case 136: return true; // what the colour range chose; its channel follows
     default: return false;
     }

@@ -132,7 +132,21 @@ TEST(EventReplay, FirstActionMustBeAPaperSizeAndChunksHoldOneToSixteenPoints)
         ASSERT_EQ(r.events().openForReplay(streamOf({size.data(), generator}), r.flow),
                   TReplayOpen::success);
         EXPECT_EQ(r.events().replayAll(r.flow), TReplayStep::error);
-        EXPECT_EQ(r.events().missingOperation, "filter");
+        EXPECT_EQ(r.events().missingOperation, "pattern generator");
+    }
+    {
+        // The floor without the two pictures it needs says so.
+        Recorder r(false);
+        std::vector<uint8_t> floor = {38, 40};
+        floor.resize(2 + 50, 0);
+        floor[2 + 4] = 63;
+        floor.resize(floor.size() + 63, 0);
+        ASSERT_EQ(r.events().openForReplay(streamOf({size.data(), floor}), r.flow),
+                  TReplayOpen::success);
+        EXPECT_EQ(r.events().replayAll(r.flow), TReplayStep::error);
+        ASSERT_FALSE(r.window.sink.messages.empty());
+        EXPECT_EQ(r.window.sink.messages.front(),
+                  "再生に必要な画像オブジェクトが不足しています! (38, 40)");
     }
 }
 
