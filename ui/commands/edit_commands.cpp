@@ -85,9 +85,12 @@ void rescalePaper(TMainForm& main)
     if (dialog.exec() != QDialog::Accepted) return;
     const TPaperResize resize = dialog.resize();
     runPaperEdit(main, [&](TDrawWindowWidget&, TPaper& p, TFlowImage& flow) {
+        const bool sameSize = resize.width == p.width && resize.height == p.height;
         if (!p.rescalePaper(flow, paperEvent::resolution, resize, true, askGoOnWithoutUndo) &&
-            resize.width == p.width && resize.height == p.height)
+            sameSize && resize.dpi != p.dpi) {
             p.dpi = resize.dpi; // only the resolution: nothing to resample
+            p.setModified(true);
+        }
     });
 }
 
