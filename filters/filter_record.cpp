@@ -2,17 +2,25 @@
 
 #include "core/byte_io.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace qm {
+
+namespace {
+constexpr size_t kVariableHead = 50;
+constexpr size_t kFloorRecord = 63;
+constexpr size_t kLightRecord = 56;
+} // namespace
 
 uint8_t filterRecordCategory(uint8_t number)
 {
     switch (number) {
     case 0: case 1: case 8: case 9: case 20: return 32;
     case 2: case 10: case 18: case 21: case 22: case 23: case 32: case 34: return 33;
-    case 3: case 17: case 19: case 33: return 34;
-    case 16: case 35: return 35;
+    case 3: case 17: case 19: case 33: case 36: return 34;
+    case 16: case 35: case 37: case 38: return 35;
+    case 39: case 40: return 38;
     default: return 0;
     }
 }
@@ -24,8 +32,26 @@ size_t filterRecordLength(uint8_t number)
     case 33: return 12;
     case 34: return 20;
     case 35: return 28;
+    case 38: return number == 40 ? kVariableHead + kFloorRecord : 0;
     default: return 0;
     }
+}
+
+size_t filterRecordHeadLength(uint8_t number)
+{
+    return filterRecordCategory(number) == 38 ? kVariableHead : 0;
+}
+
+bool filterRecordLengthMatches(uint8_t number, std::span<const uint8_t> bytes)
+{
+    if (filterRecordCategory(number) == 38) {
+        if (bytes.size() < kVariableHead)
+            return false;
+        const size_t tail = size_t(bytes[4]) | size_t(bytes[5]) << 8;
+        return bytes.size() == kVariableHead + tail;
+    }
+    const size_t length = filterRecordLength(number);
+    return length != 0 && bytes.size() == length;
 }
 
 namespace {
@@ -96,7 +122,150 @@ struct TFieldWriter {
         w.f32(p.rowStrength);
         w.f32(p.columnStrength);
     }
+    void operator()(const TTileParams& p) const
+    {
+        // Width, colour count and shape share the first field, as the cloud packs its size.
+        w.u32((uint32_t(p.width) & 0xFFFFu) | (uint32_t(p.colourCount) & 0xFFu) << 16 |
+              uint32_t(p.triangles ? 1 : 0) << 24);
+        for (uint32_t c : p.colours)
+            w.u32(c);
+    }
+    void operator()(const TCloudParams& p) const
+    {
+        w.i32(0);
+        w.i32(p.contrast);
+        w.u32(packSize(p.width, p.height));
+        w.u32(p.seed);
+        w.u32(p.background);
+        w.u32(p.foreground);
+    }
+    void operator()(const TRockParams& p) const
+    {
+        w.i32(0);
+        w.u32(packSize(p.contrast, p.softness));
+        w.u32(packSize(p.width, p.height));
+        w.u32(p.seed);
+        w.u32(p.background);
+        w.u32(p.foreground);
+    }
+    // The variable forms write their head and tail themselves (encodeFilterRecord).
+    void operator()(const TLightingParams&) const {}
+    void operator()(const TFloorParams&) const {}
+
+    static uint32_t packSize(int32_t low, int32_t high)
+    {
+        return (uint32_t(low) & 0xFFFFu) | (uint32_t(high) & 0xFFFFu) << 16;
+    }
 };
+
+void writeLight(ByteWriter& w, const TLightRecord& l)
+{
+    w.u8(l.kind);
+    w.u8(0);
+    w.u8(0);
+    w.u8(0);
+    w.i32(l.strength);
+    w.u32(l.colour);
+    w.i32(l.range);
+    w.f32(l.x);
+    w.f32(l.y);
+    w.i32(l.height);
+    w.f32(l.azimuth);
+    w.f32(l.elevation);
+    w.i32(l.spread);
+    for (int i = 0; i < 4; ++i)
+        w.u32(0);
+}
+
+void writeFloor(ByteWriter& w, const TFloorParams& p)
+{
+    w.i32(p.cameraX);          // +0
+    w.f32(p.cameraHeight);     // +4
+    w.i32(p.cameraZ);          // +8
+    w.f32(p.heading);          // +12
+    w.f32(p.pitch);            // +16
+    w.u32(0);                  // +20
+    w.i32(p.screenDistance);   // +24
+    w.i32(p.ceiling);          // +28
+    w.i32(p.density);          // +32
+    w.u32(p.farColour);        // +36
+    w.u8(p.transparentColour); // +40
+    w.u8(p.toHorizon);         // +41
+    w.u8(0);                   // +42
+    w.u8(0);                   // +43
+    w.u8(p.keepLayer);         // +44
+    w.u8(0);                   // +45
+    w.u8(p.farDistance);       // +46
+    w.u8(0);                   // +47
+    w.u8(p.ceilingFromFile);   // +48
+    w.u8(p.floorFromFile);     // +49
+    for (size_t i = 50; i < kFloorRecord; ++i)
+        w.u8(0);
+}
+
+// The tail of a variable record after its head; false for a damaged one.
+bool readVariable(uint8_t number, ByteReader& head, ByteReader& r, TFilterParams& out)
+{
+    bool finite = true;
+    const auto f32 = [&] {
+        const float v = r.f32();
+        finite &= std::isfinite(v);
+        return v;
+    };
+    if (number == 39) {
+        const int32_t count = head.i32();
+        TLightingParams p;
+        p.brightness = head.i32();
+        p.ambientColour = head.u32();
+        if (count < 0 || count > kMaxLights || r.remaining() != size_t(count) * kLightRecord)
+            return false;
+        for (int32_t i = 0; i < count; ++i) {
+            TLightRecord l;
+            l.kind = r.u8();
+            r.skip(3);
+            l.strength = r.i32();
+            l.colour = r.u32();
+            l.range = r.i32();
+            l.x = f32();
+            l.y = f32();
+            l.height = r.i32();
+            l.azimuth = f32();
+            l.elevation = f32();
+            l.spread = r.i32();
+            r.skip(16);
+            if (l.kind > 2)
+                return false;
+            p.lights.push_back(l);
+        }
+        out = std::move(p);
+        return finite && !r.failed();
+    }
+    if (r.remaining() != kFloorRecord)
+        return false;
+    TFloorParams p;
+    p.cameraX = r.i32();
+    p.cameraHeight = f32();
+    p.cameraZ = r.i32();
+    p.heading = f32();
+    p.pitch = f32();
+    r.skip(4);
+    p.screenDistance = r.i32();
+    p.ceiling = r.i32();
+    p.density = r.i32();
+    p.farColour = r.u32();
+    p.transparentColour = r.u8() != 0;
+    p.toHorizon = r.u8() != 0;
+    r.skip(2);
+    p.keepLayer = r.u8() != 0;
+    r.skip(1);
+    p.farDistance = r.u8();
+    r.skip(1);
+    p.ceilingFromFile = r.u8() != 0;
+    p.floorFromFile = r.u8() != 0;
+    r.skip(kFloorRecord - 50);
+    out = p;
+    return finite && !r.failed() && r.remaining() == 0;
+}
 
 // Reads the fields of one filter; false when a float is not finite.
 bool readFields(uint8_t number, ByteReader& r, TFilterParams& out)
@@ -227,6 +396,48 @@ bool readFields(uint8_t number, ByteReader& r, TFilterParams& out)
         out = p;
         break;
     }
+    case 36: {
+        TTileParams p;
+        const uint32_t packed = r.u32();
+        p.width = int32_t(packed & 0xFFFFu);
+        p.colourCount = int32_t((packed >> 16) & 0xFFu);
+        const uint32_t shape = packed >> 24;
+        for (uint32_t& c : p.colours)
+            c = r.u32();
+        if (shape > 1 || p.colourCount < 2 || p.colourCount > 3)
+            return false;
+        p.triangles = shape == 1;
+        out = p;
+        break;
+    }
+    case 37: {
+        TCloudParams p;
+        r.i32();
+        p.contrast = r.i32();
+        const uint32_t size = r.u32();
+        p.width = int32_t(size & 0xFFFFu);
+        p.height = int32_t(size >> 16);
+        p.seed = r.u32();
+        p.background = r.u32();
+        p.foreground = r.u32();
+        out = p;
+        break;
+    }
+    case 38: {
+        TRockParams p;
+        r.i32();
+        const uint32_t shape = r.u32();
+        p.contrast = int32_t(shape & 0xFFFFu);
+        p.softness = int32_t(shape >> 16);
+        const uint32_t size = r.u32();
+        p.width = int32_t(size & 0xFFFFu);
+        p.height = int32_t(size >> 16);
+        p.seed = r.u32();
+        p.background = r.u32();
+        p.foreground = r.u32();
+        out = p;
+        break;
+    }
     default: return false;
     }
     return finite;
@@ -239,15 +450,47 @@ std::vector<uint8_t> encodeFilterRecord(const TFilterRecord& record)
     ByteWriter w;
     w.i16(record.layer);
     w.u16(record.value);
+    if (const auto* lighting = std::get_if<TLightingParams>(&record.params)) {
+        // Lights past the sixteenth are never applied, so they are not recorded either.
+        const size_t count = std::min(lighting->lights.size(), size_t(kMaxLights));
+        w.u16(uint16_t(count * kLightRecord));
+        w.u16(0);
+        w.i32(int32_t(count));
+        w.i32(lighting->brightness);
+        w.u32(lighting->ambientColour);
+        while (w.data().size() < kVariableHead)
+            w.u8(0);
+        for (size_t i = 0; i < count; ++i)
+            writeLight(w, lighting->lights[i]);
+        return w.data();
+    }
+    if (const auto* floor = std::get_if<TFloorParams>(&record.params)) {
+        w.u16(uint16_t(kFloorRecord));
+        while (w.data().size() < kVariableHead)
+            w.u8(0);
+        writeFloor(w, *floor);
+        return w.data();
+    }
     std::visit(TFieldWriter{w}, record.params);
     return w.data();
 }
 
 bool decodeFilterRecord(uint8_t number, std::span<const uint8_t> bytes, TFilterRecord& out)
 {
-    const size_t length = filterRecordLength(number);
-    if (length == 0 || bytes.size() != length)
+    if (!filterRecordLengthMatches(number, bytes))
         return false;
+    if (filterRecordHeadLength(number) != 0) {
+        ByteReader head(bytes.first(kVariableHead));
+        ByteReader tail(bytes.subspan(kVariableHead));
+        TFilterRecord record;
+        record.layer = head.i16();
+        record.value = head.u16();
+        head.skip(4);
+        if (!readVariable(number, head, tail, record.params))
+            return false;
+        out = std::move(record);
+        return true;
+    }
     ByteReader r(bytes);
     TFilterRecord record;
     record.layer = r.i16();

@@ -246,7 +246,9 @@ public:
     // The filter over layer i's work rectangle (through the selection in effect), from a
     // copy of the layer taken first. False, with nothing recorded and the layer as it was,
     // when the filter refuses its parameters or memory runs out.
-    bool applyFilter(TFlowImage& flow, int32_t i, const TFilterParams& params, bool record);
+    // The floor's two pictures come along where it names them (null: none).
+    bool applyFilter(TFlowImage& flow, int32_t i, const TFilterParams& params, bool record,
+                     const TMTC* first = nullptr, const TMTC* second = nullptr);
 
     // ---- the paper's geometry ----
     // The whole-stack replacements. The canvas size moves the old picture by its anchor; the

@@ -10,33 +10,32 @@
 
 namespace qm {
 
-bool TPaper::applyFilter(TFlowImage& flow, int32_t i, const TFilterParams& params, bool record)
+bool TPaper::applyFilter(TFlowImage& flow, int32_t i, const TFilterParams& params, bool record,
+                         const TMTC* first, const TMTC* second)
 {
     CLayerData* layer = layers->Get(i);
-    if (!layer || !layer->image())
-        return false;
-    if (flow.holds(*layer, i))
-        flow.reload(*layer, layer->image()->bounds());
+    if (!layer || !layer->image()) return false;
+    if (flow.holds(*layer, i)) flow.reload(*layer, layer->image()->bounds());
     const CMaskData* mask = selectionActive && hasSelection() ? masks->CurrentMask() : nullptr;
     std::unique_ptr<CBlockVMTC> source;
     try {
         source = std::make_unique<CBlockVMTC>(*layer->image());
     } catch (const std::bad_alloc&) {
-        if (record)
-            messages().showMessage(kOutOfMemoryMessage);
+        if (record) messages().showMessage(kOutOfMemoryMessage);
         return false;
     }
     bool done = false;
     try {
-        done = qm::applyFilter(*source, *layer, mask, nullptr, params);
+        done = qm::applyFilter(*source, *layer, mask, nullptr, params,
+                               first && first->IsValid() ? first : nullptr,
+                               second && second->IsValid() ? second : nullptr);
     } catch (const std::bad_alloc&) {
         done = false;
     }
     if (!done) {
         // Whatever the filter wrote goes back, and nothing is recorded.
         layer->SwapImage(std::move(source));
-        if (record)
-            messages().showMessage(kOutOfMemoryMessage);
+        if (record) messages().showMessage(kOutOfMemoryMessage);
         layer->UpdateThumbnail();
         updateAll();
         return false;
@@ -53,8 +52,7 @@ bool TPaper::applyFilter(TFlowImage& flow, int32_t i, const TFilterParams& param
     }
     layer->image()->Optimize();
     layer->UpdateThumbnail();
-    if (flow.holds(*layer, i))
-        flow.reload(*layer, layer->image()->bounds());
+    if (flow.holds(*layer, i)) flow.reload(*layer, layer->image()->bounds());
     updateAll();
     refreshPreview({0, 0, width, height});
     setModified(true);

@@ -127,12 +127,11 @@ TEST(EventReplay, FirstActionMustBeAPaperSizeAndChunksHoldOneToSixteenPoints)
     {
         // An operation this program cannot replay yet stops the replay and says which.
         Recorder r(false);
-        std::vector<uint8_t> generator = {38, 39};
-        generator.resize(2 + 50, 0); // a pattern generator's head with no table
-        ASSERT_EQ(r.events().openForReplay(streamOf({size.data(), generator}), r.flow),
+        ASSERT_EQ(r.events().openForReplay(
+                      streamOf({size.data(), {0, 33, 2, 0, 'a', 0}, {32, 0, 0, 0, 0, 0}}), r.flow),
                   TReplayOpen::success);
         EXPECT_EQ(r.events().replayAll(r.flow), TReplayStep::error);
-        EXPECT_EQ(r.events().missingOperation, "pattern generator");
+        EXPECT_EQ(r.events().missingOperation, "text tool");
     }
     {
         // The floor without the two pictures it needs says so.

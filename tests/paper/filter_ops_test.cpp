@@ -32,19 +32,35 @@ struct FilterPaper : RecordedPaper {
 
 std::vector<TFilterParams> everyFilter()
 {
-    return {TBlurParams{},          TStrongBlurParams{},
-            TMotionBlurParams{0.6f, 5}, TZoomBlurParams{30, 20, 4},
-            TSharpenParams{},       TStrongSharpenParams{},
-            TAdjustableSharpenParams{0.5f}, TLevelsParams{230, 10, 240, 100, 5},
-            TGammaParams{1.6f, 1.6f, 1.6f}, TBrightnessContrastParams{20.0f, -30},
-            THueSaturationParams{40, -20, 10}, TMonochromeParams{},
-            TPosterizeParams{4},    TNoiseParams{60, false},
-            TMosaicParams{0, 5},    TGaussianBlurParams{2.5f},
-            TTwistParams{0.5f, 0.4f, false, 1.5f}, TEmbossParams{1.5f, 0.7f},
-            TWaveParams{0.5f, 2.0f, 3.0f, 4.0f, 2.0f}};
+    return {TBlurParams{},
+            TStrongBlurParams{},
+            TMotionBlurParams{0.6f, 5},
+            TZoomBlurParams{30, 20, 4},
+            TSharpenParams{},
+            TStrongSharpenParams{},
+            TAdjustableSharpenParams{0.5f},
+            TLevelsParams{230, 10, 240, 100, 5},
+            TGammaParams{1.6f, 1.6f, 1.6f},
+            TBrightnessContrastParams{20.0f, -30},
+            THueSaturationParams{40, -20, 10},
+            TMonochromeParams{},
+            TPosterizeParams{4},
+            TNoiseParams{60, false},
+            TMosaicParams{0, 5},
+            TGaussianBlurParams{2.5f},
+            TTwistParams{0.5f, 0.4f, false, 1.5f},
+            TEmbossParams{1.5f, 0.7f},
+            TWaveParams{0.5f, 2.0f, 3.0f, 4.0f, 2.0f},
+            TTileParams{6},
+            TCloudParams{},
+            TRockParams{},
+            TLightingParams{20, 0x00FFFEC7u, {defaultLight(0), defaultLight(2)}}};
 }
 
-TMTC wholeLayer(TPaper& paper, int32_t i) { return flatLayer(*paper.layer(i)); }
+TMTC wholeLayer(TPaper& paper, int32_t i)
+{
+    return flatLayer(*paper.layer(i));
+}
 
 } // namespace
 
@@ -165,11 +181,13 @@ TEST(FilterOps, RefusedParametersAndDamagedPacketsChangeNothing)
             return TReplayStep::error;
         return replay.events().replayAll(replay.flow);
     };
-    EXPECT_EQ(replayWith(32, 0, {0, 0, 0, 0}), TReplayStep::end);  // a blur of layer 0
+    EXPECT_EQ(replayWith(32, 0, {0, 0, 0, 0}), TReplayStep::end);   // a blur of layer 0
     EXPECT_EQ(replayWith(32, 0, {5, 0, 0, 0}), TReplayStep::error); // of layer 5
     EXPECT_EQ(replayWith(33, 21, encodeFilterRecord({0, 0, TPosterizeParams{300}})),
               TReplayStep::error);
-    EXPECT_EQ(replayWith(38, 39, std::vector<uint8_t>(50, 0)), TReplayStep::error);
+    std::vector<uint8_t> lighting(50, 0);
+    lighting[8] = 1; // one light, but no light record follows the head
+    EXPECT_EQ(replayWith(38, 39, lighting), TReplayStep::error);
 }
 
 } // namespace qm::test
