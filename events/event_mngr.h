@@ -88,7 +88,7 @@ public:
     void recordCrop(int32_t layer, const TRect& rect) override;
     void recordLayerValues(uint8_t sub, int32_t layer, int32_t value, int32_t a,
                            int32_t b) override;
-    void recordNewNamedLayer(const TNewLayerSpec& spec) override;
+    void recordNewNamedLayer(const TNewLayerChoice& choice) override;
     void recordLayerMoveWithMask(int32_t layer, int32_t slot, int32_t dx, int32_t dy) override;
     void recordImagePlacement(uint8_t sub, const TImagePlacement& placement) override;
     void recordFilter(uint8_t number, std::span<const uint8_t> record) override;

@@ -41,10 +41,10 @@ void CEventMngr::recordLayerValues(uint8_t sub, int32_t layer, int32_t value, in
     writeLayerAction(sub, encodeLayerValues({layer, value, a, b}));
 }
 
-void CEventMngr::recordNewNamedLayer(const TNewLayerSpec& spec)
+void CEventMngr::recordNewNamedLayer(const TNewLayerChoice& choice)
 {
     if (!readyToRecord()) return;
-    writeLayerAction(layerStackEvent::newNamed, encodeNamedLayer(spec));
+    writeLayerAction(layerStackEvent::newNamed, encodeNamedLayer(choice));
 }
 
 void CEventMngr::recordLayerMoveWithMask(int32_t layer, int32_t slot, int32_t dx, int32_t dy)
@@ -124,11 +124,11 @@ bool CEventMngr::replayStackLayer(TFlowImage& flow, uint8_t sub,
 {
     TPaper& paper = paper_;
     if (sub == layerStackEvent::newNamed) {
-        TNewLayerSpec spec;
-        if (!decodeNamedLayer(payload, spec) || spec.width <= 0 || spec.height <= 0 ||
-            spec.width > maxSide || spec.height > maxSide)
+        TNewLayerChoice choice;
+        if (!decodeNamedLayer(payload, choice) || choice.width <= 0 || choice.height <= 0 ||
+            choice.width > maxSide || choice.height > maxSide)
             return false;
-        return paper.createNamedLayer(flow, spec, false) >= 0;
+        return paper.createNamedLayer(flow, choice, false) >= 0;
     }
     if (sub == layerStackEvent::moveWithMask) {
         TLayerValues move;

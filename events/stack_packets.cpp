@@ -111,33 +111,33 @@ bool decodeLayerMoveWithMask(std::span<const uint8_t> payload, TLayerValues& mov
     return !in.failed() && (flags & 1) != 0;
 }
 
-std::vector<uint8_t> encodeNamedLayer(const TNewLayerSpec& spec)
+std::vector<uint8_t> encodeNamedLayer(const TNewLayerChoice& choice)
 {
     ByteWriter out;
-    out.i16(int16_t(spec.index)), out.i32(spec.width), out.i32(spec.height);
-    out.u8(spec.opacity), out.u8(spec.mode);
-    out.u16(uint16_t((spec.visible ? 1 : 0) | (spec.neutralFill ? 2 : 0)));
+    out.i16(int16_t(choice.index)), out.i32(choice.width), out.i32(choice.height);
+    out.u8(choice.opacity), out.u8(choice.mode);
+    out.u16(uint16_t((choice.visible ? 1 : 0) | (choice.neutralFill ? 2 : 0)));
     out.zeros(kNamedLayerHead - 2 - out.data().size());
-    out.u16(uint16_t(nameField(spec.name)));
-    writeName(out, spec.name);
+    out.u16(uint16_t(nameField(choice.name)));
+    writeName(out, choice.name);
     return out.data();
 }
 
-bool decodeNamedLayer(std::span<const uint8_t> payload, TNewLayerSpec& spec)
+bool decodeNamedLayer(std::span<const uint8_t> payload, TNewLayerChoice& choice)
 {
     ByteReader in(payload);
-    spec.index = in.i16();
-    spec.width = in.i32();
-    spec.height = in.i32();
-    spec.opacity = in.u8();
-    spec.mode = in.u8();
+    choice.index = in.i16();
+    choice.width = in.i32();
+    choice.height = in.i32();
+    choice.opacity = in.u8();
+    choice.mode = in.u8();
     const uint16_t flags = in.u16();
     in.skip(kNamedLayerHead - 2 - 14);
     const std::span<const uint8_t> field = in.take(in.u16());
     if (in.failed()) return false;
-    spec.visible = (flags & 1) != 0;
-    spec.neutralFill = (flags & 2) != 0;
-    spec.name = readName(field);
+    choice.visible = (flags & 1) != 0;
+    choice.neutralFill = (flags & 2) != 0;
+    choice.name = readName(field);
     return true;
 }
 

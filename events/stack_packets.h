@@ -41,8 +41,8 @@ bool decodeLayerMoveWithMask(std::span<const uint8_t> payload, TLayerValues& mov
 // Sub 11: a 42-byte record (i16 index, i32 width, i32 height, u8 opacity, u8 mode, u16 flags:
 // bit 0 visible, bit 1 filled opaque in the mode's neutral colour; zeros up to offset 40; u16
 // name field length) and the zero-terminated name padded to an even length.
-std::vector<uint8_t> encodeNamedLayer(const TNewLayerSpec& spec);
-bool decodeNamedLayer(std::span<const uint8_t> payload, TNewLayerSpec& spec);
+std::vector<uint8_t> encodeNamedLayer(const TNewLayerChoice& choice);
+bool decodeNamedLayer(std::span<const uint8_t> payload, TNewLayerChoice& choice);
 
 // The image block: a 22-byte head (i16 layer, i32 width, i32 height, u8 32, u8 1 for the
 // placement record that follows, u32 length of all that follows the head, u16 name field

@@ -18,8 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     qm::TLayerValues values;
     (void)qm::decodeLayerValues(payload, values);
     (void)qm::decodeLayerMoveWithMask(payload, values);
-    qm::TNewLayerSpec spec;
-    if (qm::decodeNamedLayer(payload, spec) && spec.name.size() + 42 > size + 1) std::abort();
+    qm::TNewLayerChoice choice;
+    if (qm::decodeNamedLayer(payload, choice) && choice.name.size() + 42 > size + 1) std::abort();
     qm::TImagePlacement placement;
     if (qm::decodeImageBlock(payload, 4096, placement) &&
         size < qm::kImageBlockHead + size_t(placement.image.width()) * placement.image.height() * 4)

@@ -215,7 +215,7 @@ public:
     // ---- the layer stack ----
     // A layer from the new-layer dialog: name (empty: the next default name), mode, and
     // opaque in the mode's neutral colour when asked. Its index, or −1.
-    int32_t createNamedLayer(TFlowImage& flow, const TNewLayerSpec& spec, bool record);
+    int32_t createNamedLayer(TFlowImage& flow, const TNewLayerChoice& choice, bool record);
     // Layer i merged into the one below (kind 0: the upper mode's merge; 1 and 2: the merges
     // that take both modes into account); the result is current.
     bool mergeDown(TFlowImage& flow, int32_t i, int kind, bool record);

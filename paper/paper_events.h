@@ -64,7 +64,7 @@ public:
     virtual void recordCrop(int32_t layer, const TRect& rect) = 0;
     virtual void recordLayerValues(uint8_t sub, int32_t layer, int32_t value, int32_t a,
                                    int32_t b) = 0;
-    virtual void recordNewNamedLayer(const TNewLayerSpec& spec) = 0;
+    virtual void recordNewNamedLayer(const TNewLayerChoice& choice) = 0;
     // The move tool's move of a layer together with a selection slot: the offset's change.
     virtual void recordLayerMoveWithMask(int32_t layer, int32_t slot, int32_t dx, int32_t dy) = 0;
     virtual void recordImagePlacement(uint8_t sub, const TImagePlacement& placement) = 0;

@@ -39,28 +39,28 @@ void TPaper::stackChanged(TFlowImage& flow, int32_t current)
 
 // ---- new layers ----
 
-int32_t TPaper::createNamedLayer(TFlowImage& flow, const TNewLayerSpec& spec, bool record)
+int32_t TPaper::createNamedLayer(TFlowImage& flow, const TNewLayerChoice& choice, bool record)
 {
-    const int32_t at = createLayer(flow, spec.index, spec.width, spec.height, spec.visible,
-                                   spec.opacity, spec.mode, false);
+    const int32_t at = createLayer(flow, choice.index, choice.width, choice.height, choice.visible,
+                                   choice.opacity, choice.mode, false);
     if (at < 0) {
         if (record) messages().showMessage(kLayerCreateFailed);
         return -1;
     }
     CLayerData& layer = *layers->Get(at);
-    if (!spec.name.empty()) {
+    if (!choice.name.empty()) {
         // A named layer uses no number: undo and replay then agree on the next default name.
-        layer.name = spec.name.substr(0, kMaxLayerNameBytes);
+        layer.name = choice.name.substr(0, kMaxLayerNameBytes);
         layers->setNameCounter(layers->nameCounter() - 1);
     }
-    if (spec.neutralFill) layer.SetAlphaAll(255);
-    layer.visible = spec.visible ? 1 : 0;
+    if (choice.neutralFill) layer.SetAlphaAll(255);
+    layer.visible = choice.visible ? 1 : 0;
     // Recorded after the layer exists, with the name as it was kept (none for a default
     // name, which the replay gives the layer itself).
     if (record) {
         if (recording()) {
-            TNewLayerSpec made = spec;
-            if (!spec.name.empty()) made.name = layer.name;
+            TNewLayerChoice made = choice;
+            if (!choice.name.empty()) made.name = layer.name;
             eventMngr->recordNewNamedLayer(made);
         }
         if (undoMngr) undoMngr->RecordInserted(kUndoNewLayer, at, layer);

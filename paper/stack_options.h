@@ -64,7 +64,7 @@ struct TPaperResize {
 };
 
 // A layer made from the new-layer dialog.
-struct TNewLayerSpec {
+struct TNewLayerChoice {
     int32_t index = 0; // inserted before this index
     int32_t width = 0, height = 0;
     uint8_t opacity = 255;

@@ -41,7 +41,7 @@ QSpinBox* sideBox(int32_t value, int32_t maxSide, QWidget* parent)
 
 // ---- new layer ----
 
-TFormNewLayer::TFormNewLayer(const TNewLayerSpec& initial, QWidget* parent)
+TFormNewLayer::TFormNewLayer(const TNewLayerChoice& initial, QWidget* parent)
     : QDialog(parent), initial_(initial)
 {
     setWindowTitle(tr("New Layer"));
@@ -78,14 +78,14 @@ void TFormNewLayer::modeChosen()
     if (!offers) neutral_->setChecked(false);
 }
 
-TNewLayerSpec TFormNewLayer::spec() const
+TNewLayerChoice TFormNewLayer::choice() const
 {
-    TNewLayerSpec spec = initial_;
-    spec.name = name_->text().toStdString();
-    spec.mode = uint8_t(mode_->currentData().toInt());
-    spec.opacity = uint8_t(opacity_->value());
-    spec.neutralFill = neutral_->isEnabled() && neutral_->isChecked();
-    return spec;
+    TNewLayerChoice choice = initial_;
+    choice.name = name_->text().toStdString();
+    choice.mode = uint8_t(mode_->currentData().toInt());
+    choice.opacity = uint8_t(opacity_->value());
+    choice.neutralFill = neutral_->isEnabled() && neutral_->isChecked();
+    return choice;
 }
 
 // ---- canvas size ----

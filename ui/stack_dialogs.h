@@ -18,8 +18,8 @@ namespace qm::ui {
 class TFormNewLayer : public QDialog {
     Q_OBJECT
   public:
-    TFormNewLayer(const TNewLayerSpec& initial, QWidget* parent = nullptr);
-    TNewLayerSpec spec() const;
+    TFormNewLayer(const TNewLayerChoice& initial, QWidget* parent = nullptr);
+    TNewLayerChoice choice() const;
 
     QLineEdit* nameField() const { return name_; }
     QComboBox* modeBox() const { return mode_; }
@@ -28,7 +28,7 @@ class TFormNewLayer : public QDialog {
 
   private:
     void modeChosen();
-    TNewLayerSpec initial_;
+    TNewLayerChoice initial_;
     QLineEdit* name_ = nullptr;
     QComboBox* mode_ = nullptr;
     QSpinBox* opacity_ = nullptr;

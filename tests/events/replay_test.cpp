@@ -161,9 +161,9 @@ void editRandomly(RecordedPaper& live, std::mt19937& rng, int steps)
             else
                 p.invertVisibility(live.flow, true);
         } else {
-            TNewLayerSpec spec{pick(p.layerCount() + 1), p.width, p.height, uint8_t(100 + pick(156)),
+            TNewLayerChoice choice{pick(p.layerCount() + 1), p.width, p.height, uint8_t(100 + pick(156)),
                                uint8_t(pick(22)), true, pick(2) == 0, pick(2) ? "" : "名前"};
-            p.createNamedLayer(live.flow, spec, true);
+            p.createNamedLayer(live.flow, choice, true);
         }
     }
     // An undo as the last step leaves the current layer where the undo put it; the next edit

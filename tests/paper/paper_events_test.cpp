@@ -55,7 +55,7 @@ public:
     {
         layerAction("values");
     }
-    void recordNewNamedLayer(const TNewLayerSpec&) override { layerAction("named layer"); }
+    void recordNewNamedLayer(const TNewLayerChoice&) override { layerAction("named layer"); }
     void recordLayerMoveWithMask(int32_t, int32_t, int32_t, int32_t) override
     {
         layerAction("move with mask");

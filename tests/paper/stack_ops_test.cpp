@@ -176,8 +176,8 @@ std::vector<Operation> operations()
         {"cut", [](StackPaper& s) { return s.paper->cutSelection(s.flow, 1, -1, true); }},
         {"named layer",
          [](StackPaper& s) {
-             TNewLayerSpec spec{1, 61, 45, 180, uint8_t(BlendMode::Overlay), true, true, "背景"};
-             return s.paper->createNamedLayer(s.flow, spec, true) == 1;
+             TNewLayerChoice choice{1, 61, 45, 180, uint8_t(BlendMode::Overlay), true, true, "背景"};
+             return s.paper->createNamedLayer(s.flow, choice, true) == 1;
          }},
         {"paste as new layer", place(placeEvent::newLayer, 2)},
         {"paste into layer", place(placeEvent::intoLayer, 1)},

@@ -20,7 +20,7 @@ namespace qm::ui {
 namespace {
 
 // What the dialogs offer next: the last accepted values while the program runs.
-TNewLayerSpec gNewLayer;
+TNewLayerChoice gNewLayer;
 double gRotateDegrees = 15.0;
 int gScalePercent = 100;
 
@@ -29,21 +29,21 @@ using TEdit = std::function<void(TPaper&, TFlowImage&, int32_t current)>;
 void newLayerFromDialog(TMainForm& main)
 {
     TPaper& paper = main.activeDrawWindow()->paper();
-    TNewLayerSpec spec = gNewLayer;
-    spec.name = paper.layers->DefaultName(1);
-    TFormNewLayer dialog(spec, &main);
+    TNewLayerChoice choice = gNewLayer;
+    choice.name = paper.layers->DefaultName(1);
+    TFormNewLayer dialog(choice, &main);
     if (dialog.exec() != QDialog::Accepted) return;
-    spec = dialog.spec();
-    gNewLayer.mode = spec.mode;
-    gNewLayer.opacity = spec.opacity;
-    gNewLayer.neutralFill = spec.neutralFill;
+    choice = dialog.choice();
+    gNewLayer.mode = choice.mode;
+    gNewLayer.opacity = choice.opacity;
+    gNewLayer.neutralFill = choice.neutralFill;
     runPaperEdit(main, [&](TDrawWindowWidget&, TPaper& p, TFlowImage& flow) {
-        spec.index = p.currentLayerIndex() + 1;
-        spec.width = p.width;
-        spec.height = p.height;
+        choice.index = p.currentLayerIndex() + 1;
+        choice.width = p.width;
+        choice.height = p.height;
         // The default name is what the layer gets anyway; only a chosen one is kept.
-        if (spec.name == p.layers->DefaultName(1)) spec.name.clear();
-        p.createNamedLayer(flow, spec, true);
+        if (choice.name == p.layers->DefaultName(1)) choice.name.clear();
+        p.createNamedLayer(flow, choice, true);
     });
 }
 
