@@ -91,7 +91,8 @@ public:
     void recordNewNamedLayer(const TNewLayerChoice& choice) override;
     void recordLayerMoveWithMask(int32_t layer, int32_t slot, int32_t dx, int32_t dy) override;
     void recordImagePlacement(uint8_t sub, const TImagePlacement& placement) override;
-    void recordFilter(uint8_t number, std::span<const uint8_t> record) override;
+    void recordFilter(uint8_t number, std::span<const uint8_t> record, const TMTC* first,
+                      const TMTC* second) override;
     void recordAreaFill(uint8_t sub, int32_t layer, int32_t value, TPoint first,
                         TPointF second) override;
     void recordPolygonFill(int32_t layer, std::span<const TPointF> points) override;

@@ -143,22 +143,27 @@ bool decodeNamedLayer(std::span<const uint8_t> payload, TNewLayerChoice& choice)
 
 std::vector<uint8_t> encodeImageBlock(const TImagePlacement& placement)
 {
-    const TMTC& image = placement.image;
+    return encodeImageBlock(placement.layer, placement.at, placement.name, placement.image);
+}
+
+std::vector<uint8_t> encodeImageBlock(int32_t layer, TPoint at, const std::string& name,
+                                      const TMTC& image)
+{
     const int32_t w = image.IsValid() ? image.width() : 0;
     const int32_t h = image.IsValid() ? image.height() : 0;
     const size_t pixels = size_t(w) * size_t(h) * 4;
-    const size_t name = nameField(placement.name);
-    const size_t tail = kPlacementRecord + name + pixels; // all even
+    const size_t nameBytes = nameField(name);
+    const size_t tail = kPlacementRecord + nameBytes + pixels; // all even
     ByteWriter out;
     out.data().reserve(kImageBlockHead + tail);
-    out.i16(int16_t(placement.layer)), out.i32(w), out.i32(h);
+    out.i16(int16_t(layer)), out.i32(w), out.i32(h);
     out.u8(32), out.u8(1);
     out.u32(uint32_t(tail));
-    out.u16(uint16_t(name));
+    out.u16(uint16_t(nameBytes));
     out.u32(uint32_t(pixels));
-    out.i32(placement.at.x), out.i32(placement.at.y);
+    out.i32(at.x), out.i32(at.y);
     out.zeros(kPlacementRecord - 8);
-    writeName(out, placement.name);
+    writeName(out, name);
     for (int32_t y = 0; y < h; ++y)
         for (int32_t x = 0; x < w; ++x)
             out.u32(image.pixel(x, y));

@@ -52,6 +52,8 @@ bool decodeNamedLayer(std::span<const uint8_t> payload, TNewLayerChoice& choice)
 inline constexpr size_t kImageBlockHead = 22;
 inline constexpr size_t kPlacementRecord = 72;
 std::vector<uint8_t> encodeImageBlock(const TImagePlacement& placement);
+std::vector<uint8_t> encodeImageBlock(int32_t layer, TPoint at, const std::string& name,
+                                      const TMTC& image);
 // Also refuses a picture larger than maxSide on either side.
 bool decodeImageBlock(std::span<const uint8_t> payload, int32_t maxSide,
                       TImagePlacement& placement);

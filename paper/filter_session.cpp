@@ -3,6 +3,7 @@
 #include "filters/filter_dispatch.h"
 #include "paper/paper.h"
 
+#include <algorithm>
 #include <new>
 
 namespace qm {
@@ -62,7 +63,8 @@ TRect TFilterSession::previewOnLayer(const TFilterParams& params, const TRect& a
     return onPaper.isEmpty() ? shown : unionRect(onPaper, shown);
 }
 
-bool TFilterSession::previewArea(const TFilterParams& params, const TRect& area, TMTC& out)
+bool TFilterSession::previewArea(const TFilterParams& params, const TRect& area, TMTC& out,
+                                 const TMTC* first, const TMTC* second)
 {
     const CLayerData* l = layer();
     if (!source_ || !l)
@@ -78,13 +80,47 @@ bool TFilterSession::previewArea(const TFilterParams& params, const TRect& area,
                 return scratch_.reset(), false;
             scratch_->image()->CopyFrom(*source_, {0, 0}, source_->bounds());
         }
-        const bool done = applyFilter(*source_, *scratch_, mask(), &clip, params);
+        const bool done =
+            applyFilter(*source_, *scratch_, mask(), &clip, params,
+                        first && first->IsValid() ? first : nullptr,
+                        second && second->IsValid() ? second : nullptr);
         out.Resize(clip.width(), clip.height());
         scratch_->image()->ExportTo(out, {0, 0}, false, 255, toBox(clip));
         scratch_->image()->CopyFrom(*source_, {clip.left, clip.top}, toBox(clip));
         return done;
     } catch (const std::bad_alloc&) {
         scratch_.reset();
+        return false;
+    }
+}
+
+bool TFilterSession::previewReduced(const TFilterParams& params, int32_t maxWidth,
+                                    int32_t maxHeight, TMTC& out)
+{
+    const CLayerData* l = layer();
+    if (!source_ || !l || maxWidth <= 0 || maxHeight <= 0)
+        return false;
+    const double scale = std::max({1.0, double(source_->width()) / maxWidth,
+                                   double(source_->height()) / maxHeight});
+    const int32_t w = std::max(1, int32_t(source_->width() / scale));
+    const int32_t h = std::max(1, int32_t(source_->height() / scale));
+    try {
+        TMTC small(w, h);
+        if (!source_->DownscaleTo(small))
+            return false;
+        // A layer of the miniature's size, with the real layer's protect-alpha flag.
+        std::unique_ptr<CLayerData> miniature = CLayerData::make(l->index, 0);
+        if (!miniature->CreateImage(w, h, 0) ||
+            !miniature->image()->ImportFrom(small, {0, 0}, 255, {0, 0, w, h}))
+            return false;
+        miniature->protectAlpha = l->protectAlpha;
+        const CBlockVMTC reducedSource(*miniature->image());
+        if (!applyFilter(reducedSource, *miniature, nullptr, nullptr, params))
+            return false;
+        out.Resize(w, h);
+        miniature->image()->ExportTo(out, {0, 0}, false, 255, {0, 0, w, h});
+        return true;
+    } catch (const std::bad_alloc&) {
         return false;
     }
 }

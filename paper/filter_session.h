@@ -37,8 +37,14 @@ public:
     // Every pixel a canvas preview changed back from the source; the paper rectangle redrawn.
     TRect restore();
     // `area` (layer coordinates) filtered from the source into a flat picture, the layer
-    // itself untouched.
-    bool previewArea(const TFilterParams& params, const TRect& area, TMTC& out);
+    // itself untouched; first and second are the pictures the floor paints with.
+    bool previewArea(const TFilterParams& params, const TRect& area, TMTC& out,
+                     const TMTC* first = nullptr, const TMTC* second = nullptr);
+    // The whole source reduced to fit maxWidth × maxHeight (never enlarged) and filtered
+    // there, without the selection: a miniature of the result for filters whose parameters
+    // scale with the layer.
+    bool previewReduced(const TFilterParams& params, int32_t maxWidth, int32_t maxHeight,
+                        TMTC& out);
     // The red, green and blue values of the source's pixels that the selection covers (every
     // pixel without a selection in effect), counted together.
     std::array<uint32_t, 256> histogram() const;

@@ -69,8 +69,9 @@ public:
     virtual void recordLayerMoveWithMask(int32_t layer, int32_t slot, int32_t dx, int32_t dy) = 0;
     virtual void recordImagePlacement(uint8_t sub, const TImagePlacement& placement) = 0;
     // A filter by its number with its parameter record (the category follows from the
-    // record's length).
-    virtual void recordFilter(uint8_t number, std::span<const uint8_t> record) = 0;
+    // record's length), and the pictures it paints with (the floor's), written before it.
+    virtual void recordFilter(uint8_t number, std::span<const uint8_t> record,
+                              const TMTC* first, const TMTC* second) = 0;
 
     // The fills, each written with the stroke state it paints with: an area fill (a shape
     // between two paper points, or a whole layer), a polygon, a coverage channel.

@@ -41,9 +41,14 @@ bool TPaper::applyFilter(TFlowImage& flow, int32_t i, const TFilterParams& param
         return false;
     }
     if (record) {
-        if (recording())
+        if (recording()) {
+            // Only the pictures the floor takes from files travel with it.
+            const auto* floor = std::get_if<TFloorParams>(&params);
             eventMngr->recordFilter(uint8_t(filterNumberOf(params)),
-                                    encodeFilterRecord({int16_t(i), 0, params}));
+                                    encodeFilterRecord({int16_t(i), 0, params}),
+                                    floor && floor->ceilingFromFile ? first : nullptr,
+                                    floor && floor->floorFromFile ? second : nullptr);
+        }
         // The undo step keeps the layer as it was: the source copy is put back in for the
         // moment the snapshot is taken.
         std::unique_ptr<CBlockVMTC> filtered = layer->SwapImage(std::move(source));

@@ -1,5 +1,6 @@
 #include "ui/filter_dialogs.h"
 
+#include "ui/generator_dialogs.h"
 #include "ui/ui_text.h"
 
 #include <QCheckBox>
@@ -65,17 +66,22 @@ QGridLayout* controlGrid(QVBoxLayout* body)
     return grid;
 }
 
-template <typename D> bool runDialog(TFilterPreviewHost& host, QWidget* parent, TFilterParams& out)
+template <typename D>
+bool runDialog(TFilterPreviewHost& host, QWidget* parent, TFilterParams& out,
+               TFilterPictures* pictures = nullptr)
 {
     D dialog(host, parent);
     if (dialog.exec() != QDialog::Accepted) return false;
     out = dialog.params();
+    if (pictures) *pictures = dialog.takePictures();
     return true;
 }
 
 } // namespace
 
 void setFilterPreviewClock(std::function<int64_t()> clock) { g_clock = std::move(clock); }
+
+int64_t filterDialogClock() { return previewNow(); }
 
 void forgetFilterDialogValues()
 {
@@ -93,10 +99,11 @@ void forgetFilterDialogValues()
     TFormTwist::lastAccepted = {};
     TFormWave::lastAccepted = {};
     TFormEmboss::lastAccepted = {};
+    forgetGeneratorDialogValues();
 }
 
 bool askFilterParams(TFilterNumber number, TFilterPreviewHost& host, QWidget* parent,
-                     TFilterParams& out)
+                     TFilterParams& out, TFilterPictures* pictures)
 {
     switch (number) {
     case TFilterNumber::Blur:
@@ -142,6 +149,16 @@ bool askFilterParams(TFilterNumber number, TFilterPreviewHost& host, QWidget* pa
         return runDialog<TFormEmboss>(host, parent, out);
     case TFilterNumber::Wave:
         return runDialog<TFormWave>(host, parent, out);
+    case TFilterNumber::Tile:
+        return runDialog<TFormTile>(host, parent, out);
+    case TFilterNumber::Cloud:
+        return runDialog<TFormCloud>(host, parent, out);
+    case TFilterNumber::Rock:
+        return runDialog<TFormRock>(host, parent, out);
+    case TFilterNumber::Lighting:
+        return runDialog<TFormLighting>(host, parent, out);
+    case TFilterNumber::Floor:
+        return runDialog<TFormFloor>(host, parent, out, pictures);
     }
     return false;
 }
@@ -466,7 +483,7 @@ TViewBoxDialog::TViewBoxDialog(TFilterPreviewHost& host, const char* objectName,
 void TViewBoxDialog::changed()
 {
     const QRect area = view_->area();
-    view_->setPicture(area.isEmpty() ? QImage() : host_.previewArea(params(), area));
+    view_->setPicture(area.isEmpty() ? QImage() : host_.previewArea(params(), area, pictures()));
 }
 
 } // namespace qm::ui

@@ -35,12 +35,15 @@ namespace qm::ui {
 // Opens the dialog of filter `number` modally. Filters without a dialog give their (empty)
 // parameters at once. False on Cancel; any canvas preview is restored before returning
 // either way, since the caller filters the whole layer from the source copy.
+// `pictures`, when given, receives the pictures the filter paints with (the floor's files).
 bool askFilterParams(TFilterNumber number, TFilterPreviewHost& host, QWidget* parent,
-                     TFilterParams& out);
+                     TFilterParams& out, TFilterPictures* pictures = nullptr);
 
 // Test hooks: the millisecond clock the canvas previews time their pauses with (nullptr: the
 // real one), and forgetting every remembered value.
 void setFilterPreviewClock(std::function<int64_t()> clock);
+// That clock's reading in milliseconds (the generators take their seeds from it).
+int64_t filterDialogClock();
 void forgetFilterDialogValues();
 
 // ---- the shared parts ----
@@ -54,6 +57,10 @@ class TFilterDialog : public QDialog {
                   QWidget* parent);
 
     virtual TFilterParams params() const = 0;
+    // The pictures the parameters name besides the layer (the floor's), or nullptr.
+    virtual const TFilterPictures* pictures() const { return nullptr; }
+    // Hands those pictures over once the dialog is accepted.
+    virtual TFilterPictures takePictures() { return {}; }
     // Refuses OK (with a message) while a field cannot be read; remembers the values on OK.
     void accept() override;
 

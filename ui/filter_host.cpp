@@ -54,13 +54,34 @@ void TDrawWindowFilterHost::restoreCanvas()
     redraw(session_.restore());
 }
 
-QImage TDrawWindowFilterHost::previewArea(const TFilterParams& params, const QRect& area)
+QImage TDrawWindowFilterHost::previewArea(const TFilterParams& params, const QRect& area,
+                                          const TFilterPictures* pictures)
 {
     TMTC out;
     if (!session_.previewArea(params,
-                              {area.left(), area.top(), area.right() + 1, area.bottom() + 1}, out))
+                              {area.left(), area.top(), area.right() + 1, area.bottom() + 1}, out,
+                              pictures ? &pictures->first : nullptr,
+                              pictures ? &pictures->second : nullptr))
         return {};
     return toQImage(out, false);
+}
+
+QImage TDrawWindowFilterHost::previewReduced(const TFilterParams& params, QSize box)
+{
+    TMTC out;
+    if (box.isEmpty() || !session_.previewReduced(params, box.width(), box.height(), out))
+        return {};
+    return toQImage(out, false);
+}
+
+uint32_t TDrawWindowFilterHost::penColour() const
+{
+    return window_.app().colours ? window_.app().colours->mainColor() : 0x000000u;
+}
+
+uint32_t TDrawWindowFilterHost::secondColour() const
+{
+    return window_.app().colours ? window_.app().colours->secondColor() : 0xFFFFFFu;
 }
 
 QSize TDrawWindowFilterHost::layerSize() const

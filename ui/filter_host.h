@@ -19,10 +19,14 @@ class TDrawWindowFilterHost final : public TFilterPreviewHost {
 
     void previewOnCanvas(const TFilterParams& params) override;
     void restoreCanvas() override;
-    QImage previewArea(const TFilterParams& params, const QRect& area) override;
+    QImage previewArea(const TFilterParams& params, const QRect& area,
+                       const TFilterPictures* pictures) override;
+    QImage previewReduced(const TFilterParams& params, QSize box) override;
     QSize layerSize() const override;
     QImage sourceThumbnail(QSize box, double& scale) const override;
     std::array<uint32_t, 256> histogram() const override;
+    uint32_t penColour() const override;
+    uint32_t secondColour() const override;
 
   private:
     // Shows what changed on the paper.

@@ -41,7 +41,7 @@ TEST(CommandRules, UnknownNamesAndCommandsNotBuiltYetAreNeverEnabled)
 {
     TCommandState everything = idleWindow();
     everything.replaying = true;
-    for (const char* name : {"", "actfilesave", "actFileSave ", "actFilterCloud", "actPasteNew",
+    for (const char* name : {"", "actfilesave", "actFileSave ", "actPasteNew",
                              "actPrintOut", "actScanner", "actFileReopen", "actOpenHtmlHelp",
                              "actShowPalWindow"})
         EXPECT_FALSE(commandEnabled(name, everything)) << "'" << name << "'";

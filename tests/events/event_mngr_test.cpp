@@ -134,12 +134,13 @@ TEST(EventReplay, FirstActionMustBeAPaperSizeAndChunksHoldOneToSixteenPoints)
         EXPECT_EQ(r.events().missingOperation, "text tool");
     }
     {
-        // The floor without the two pictures it needs says so.
+        // The floor without the picture its parameters take from a file says so.
         Recorder r(false);
         std::vector<uint8_t> floor = {38, 40};
         floor.resize(2 + 50, 0);
         floor[2 + 4] = 63;
         floor.resize(floor.size() + 63, 0);
+        floor[2 + 50 + 49] = 1; // the floor's picture from a file
         ASSERT_EQ(r.events().openForReplay(streamOf({size.data(), floor}), r.flow),
                   TReplayOpen::success);
         EXPECT_EQ(r.events().replayAll(r.flow), TReplayStep::error);

@@ -4,6 +4,7 @@
 #include "paper_fixture.h"
 
 #include "core/byte_io.h"
+#include "events/stack_packets.h"
 #include "filters/filter_dispatch.h"
 #include "paper/filter_session.h"
 
@@ -54,7 +55,8 @@ std::vector<TFilterParams> everyFilter()
             TTileParams{6},
             TCloudParams{},
             TRockParams{},
-            TLightingParams{20, 0x00FFFEC7u, {defaultLight(0), defaultLight(2)}}};
+            TLightingParams{20, 0x00FFFEC7u, {defaultLight(0), defaultLight(2)}},
+            TFloorParams{}};
 }
 
 TMTC wholeLayer(TPaper& paper, int32_t i)
@@ -188,6 +190,79 @@ TEST(FilterOps, RefusedParametersAndDamagedPacketsChangeNothing)
     std::vector<uint8_t> lighting(50, 0);
     lighting[8] = 1; // one light, but no light record follows the head
     EXPECT_EQ(replayWith(38, 39, lighting), TReplayStep::error);
+}
+
+TEST(FilterOps, TheFloorsPicturesTravelWithItAndAreCheckedOnReplay)
+{
+    // Two small pictures as if loaded from files: stripes for the ceiling, a check for the
+    // floor.
+    TMTC ceiling(9, 7), floorPicture(6, 6);
+    for (int32_t y = 0; y < 7; ++y)
+        for (int32_t x = 0; x < 9; ++x)
+            ceiling.row(y)[x] = x % 3 == 0 ? 0xFF2040F0u : 0xFFF0E010u;
+    for (int32_t y = 0; y < 6; ++y)
+        for (int32_t x = 0; x < 6; ++x)
+            floorPicture.row(y)[x] = ((x / 3 + y / 3) & 1) ? 0xFF101010u : 0xFFE0E0E0u;
+    TFloorParams floor;
+    floor.pitch = 0.3f;
+    floor.ceilingFromFile = floor.floorFromFile = true;
+
+    FilterPaper live;
+    const uint32_t events = live.events().eventCount();
+    ASSERT_TRUE(live.paper->applyFilter(live.flow, 0, floor, true, &ceiling, &floorPicture));
+    EXPECT_EQ(live.events().eventCount(), events + 1); // pictures and parameters: one event
+    const TMTC after = wholeLayer(*live.paper, 0);
+    const TEventFileData data = live.events().fileData();
+
+    const auto replayOf = [](TEventFileData stream, TMTC* result) {
+        RecordedPaper replay;
+        if (replay.events().openForReplay(std::move(stream), replay.flow) != TReplayOpen::success)
+            return TReplayStep::error;
+        const TReplayStep step = replay.events().replayAll(replay.flow);
+        if (result) *result = wholeLayer(*replay.paper, 0);
+        return step;
+    };
+    TMTC replayed;
+    ASSERT_EQ(replayOf(data, &replayed), TReplayStep::end);
+    EXPECT_TRUE(sameImage(replayed, after));
+
+    // The stream ends with: 0/128 block, 0/129 block, 38/40 packet. Find the first block by
+    // its head, written here from the documented layout.
+    const size_t blockBytes = 2 + kImageBlockHead + kPlacementRecord + 9 * 7 * 4;
+    const size_t floorBytes = 2 + 50 + 63;
+    const size_t secondBytes = 2 + kImageBlockHead + kPlacementRecord + 6 * 6 * 4;
+    const size_t start = data.stream.size() - floorBytes - secondBytes - blockBytes;
+    ASSERT_EQ(data.stream[start], 0);
+    ASSERT_EQ(data.stream[start + 1], 128);
+    ASSERT_EQ(data.stream[start + blockBytes + 1], 129);
+    {
+        // Without the ceiling's picture: the message, and the layer keeps what it had.
+        TEventFileData cut = data;
+        cut.stream.erase(cut.stream.begin() + std::ptrdiff_t(start),
+                         cut.stream.begin() + std::ptrdiff_t(start + blockBytes));
+        RecordedPaper replay;
+        ASSERT_EQ(replay.events().openForReplay(std::move(cut), replay.flow),
+                  TReplayOpen::success);
+        EXPECT_EQ(replay.events().replayAll(replay.flow), TReplayStep::error);
+        const auto& said = replay.window.sink.messages;
+        EXPECT_NE(std::find(said.begin(), said.end(),
+                            "再生に必要な画像オブジェクトが不足しています! (38, 40)"),
+                  said.end());
+    }
+    {
+        // A picture whose pixel count disagrees with its size stops the replay.
+        TEventFileData damaged = data;
+        damaged.stream[start + 2 + 2] = 10; // width 10 instead of 9
+        EXPECT_EQ(replayOf(std::move(damaged), nullptr), TReplayStep::error);
+    }
+    {
+        // The pictures belong to the one floor after them: a second floor needs its own.
+        TEventFileData twice = data;
+        twice.stream.insert(twice.stream.end(), data.stream.end() - std::ptrdiff_t(floorBytes),
+                            data.stream.end());
+        ++twice.eventCount;
+        EXPECT_EQ(replayOf(std::move(twice), nullptr), TReplayStep::error);
+    }
 }
 
 } // namespace qm::test

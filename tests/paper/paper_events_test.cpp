@@ -61,7 +61,10 @@ public:
         layerAction("move with mask");
     }
     void recordImagePlacement(uint8_t, const TImagePlacement&) override { layerAction("place"); }
-    void recordFilter(uint8_t, std::span<const uint8_t>) override { layerAction("filter"); }
+    void recordFilter(uint8_t, std::span<const uint8_t>, const TMTC*, const TMTC*) override
+    {
+        layerAction("filter");
+    }
     void recordAreaFill(uint8_t, int32_t, int32_t, TPoint, TPointF) override { layerAction("area"); }
     void recordPolygonFill(int32_t, std::span<const TPointF>) override { layerAction("polygon"); }
     void recordChannel(uint8_t, const TChannelEventHead&, const TChannel&) override

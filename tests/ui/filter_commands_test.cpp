@@ -3,10 +3,15 @@
 // layer as one undo step; the recording replays to the same layers.
 #include "replay_check.h"
 #include "ui/filter_dialogs.h"
+#include "ui/generator_dialogs.h"
 #include "window_fixture.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 
 namespace qm::ui::test {
@@ -30,6 +35,7 @@ class FilterCommands : public WindowFixture {
     void TearDown() override
     {
         setFilterPreviewClock(nullptr);
+        setFloorPictureChooser(nullptr);
         WindowFixture::TearDown();
     }
     void run(const char* action)
@@ -114,6 +120,76 @@ TEST_F(FilterCommands, FiltersWithAndWithoutDialogsRunAndReplay)
     EXPECT_EQ(undoSteps(), steps + 5);
     expectReplayMatches(*window);
     expectRenderMatches(main(), *window, dir.path(), QStringLiteral("filters"));
+}
+
+TEST_F(FilterCommands, ThePatternsTheLightingAndTheFloorPaintRecordAndReplay)
+{
+    // Each generator through its menu command: one undo step that changes the layer.
+    const auto runGenerator = [&](const char* action) {
+        SCOPED_TRACE(action);
+        const TMTC earlier = layerImage();
+        const int32_t steps = undoSteps();
+        run(action);
+        EXPECT_EQ(undoSteps(), steps + 1);
+        EXPECT_FALSE(qm::test::sameImage(layerImage(), earlier));
+    };
+    whenOpen<TFormTile>([](TFormTile& d) {
+        d.findChild<QSlider*>(QStringLiteral("TrackWidth"))->setValue(9);
+        d.findChild<QRadioButton*>(QStringLiteral("RadioShape1"))->click();
+        d.accept();
+    });
+    runGenerator("actFilterTile");
+    now += 777; // the cloud's seed
+    whenOpen<TFormCloud>([](TFormCloud& d) {
+        d.findChild<QCheckBox*>(QStringLiteral("CheckRepeat"))->setChecked(true);
+        d.widthField()->setText(QStringLiteral("40"));
+        d.heightField()->setText(QStringLiteral("30"));
+        d.accept();
+    });
+    runGenerator("actFilterCloud");
+    // The same seed, contrast and size give the same pattern: undo and run again.
+    const TMTC cloud = layerImage();
+    {
+        int32_t layer;
+        TRect rect;
+        ASSERT_TRUE(paper().undo(window->document().flow(), layer, rect));
+    }
+    whenOpen<TFormCloud>([](TFormCloud& d) { d.accept(); });
+    run("actFilterCloud");
+    EXPECT_TRUE(qm::test::sameImage(layerImage(), cloud));
+    now += 4321;
+    whenOpen<TFormRock>([](TFormRock& d) {
+        d.findChild<QSlider*>(QStringLiteral("TrackSoftness"))->setValue(30);
+        d.accept();
+    });
+    runGenerator("actFilterRock");
+    whenOpen<TFormLighting>([](TFormLighting& d) {
+        auto* kind = d.findChild<QComboBox*>(QStringLiteral("ComboKind"));
+        kind->setCurrentIndex(2);
+        emit kind->activated(2);
+        d.findChild<QSlider*>(QStringLiteral("TrackBrightness"))->setValue(60);
+        d.accept();
+    });
+    runGenerator("actFilterLighting");
+    // The floor with a picture from a file for the floor, the layer for the ceiling.
+    const QString stonePath = dir.filePath(QStringLiteral("stone.png"));
+    QImage stone(7, 5, QImage::Format_ARGB32);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x)
+            stone.setPixel(x, y, (x + y) % 2 ? 0xFF604020u : 0xFFE0C0A0u);
+    ASSERT_TRUE(stone.save(stonePath));
+    setFloorPictureChooser([&] { return stonePath; });
+    whenOpen<TFormFloor>([](TFormFloor& d) {
+        d.findChild<QPushButton*>(QStringLiteral("ButtonFile2"))->click();
+        d.findChild<QSlider*>(QStringLiteral("TrackPitch"))->setValue(20);
+        EXPECT_TRUE(std::get<TFloorParams>(d.params()).floorFromFile);
+        d.accept();
+    });
+    runGenerator("actFilterFloor");
+    // The picture travelled in the recording: the replay and the headless render need no file.
+    ASSERT_TRUE(QFile::remove(stonePath));
+    expectReplayMatches(*window);
+    expectRenderMatches(main(), *window, dir.path(), QStringLiteral("generators"));
 }
 
 } // namespace qm::ui::test

@@ -1,5 +1,5 @@
-// The Filter menu: every transforming filter through its dialog, and the layer commands (the
-// pattern generators come later).
+// The Filter menu: every filter through its dialog (the transforming ones, the patterns, the
+// lighting and the floor), and the layer commands.
 #include "ui/commands/commands.h"
 #include "ui/commands/paper_edit.h"
 #include "ui/draw_window.h"
@@ -19,12 +19,14 @@ void runFilter(TMainForm& main, TFilterNumber number)
 {
     TDrawWindowWidget* window = main.activeDrawWindow();
     TFilterParams params;
+    TFilterPictures pictures;
     {
         TDrawWindowFilterHost host(*window);
-        if (!host.valid() || !askFilterParams(number, host, &main, params)) return;
+        if (!host.valid() || !askFilterParams(number, host, &main, params, &pictures)) return;
     } // the previews are put back before the filter runs
     runPaperEdit(main, [&](TDrawWindowWidget&, TPaper& p, TFlowImage& flow) {
-        p.applyFilter(flow, p.currentLayerIndex(), params, true);
+        p.applyFilter(flow, p.currentLayerIndex(), params, true, &pictures.first,
+                      &pictures.second);
     });
 }
 
@@ -67,14 +69,18 @@ void addFilterCommands(TMainForm& main, QMenu& menu)
         {"actFilterEmboss", QT_TRANSLATE_NOOP("TMainForm", "&Emboss..."), TFilterNumber::Emboss},
         {"actFilterWave", QT_TRANSLATE_NOOP("TMainForm", "&Wave..."), TFilterNumber::Wave},
         {"actFilterTwist", QT_TRANSLATE_NOOP("TMainForm", "&Twist..."), TFilterNumber::Twist},
+        {"actFilterCloud", QT_TRANSLATE_NOOP("TMainForm", "Clou&ds..."), TFilterNumber::Cloud},
+        {"actFilterRock", QT_TRANSLATE_NOOP("TMainForm", "&Rock..."), TFilterNumber::Rock},
+        {"actFilterTile", QT_TRANSLATE_NOOP("TMainForm", "Ti&les..."), TFilterNumber::Tile},
+        {"actFilterFloor", QT_TRANSLATE_NOOP("TMainForm", "&Floor..."), TFilterNumber::Floor},
+        {"actFilterLighting", QT_TRANSLATE_NOOP("TMainForm", "Li&ghting..."),
+         TFilterNumber::Lighting},
     };
     for (const TFilterCommand& c : commands) {
         const TFilterNumber number = c.number;
         main.addCommand(menu, c.action, TMainForm::tr(c.text),
                         [&main, number] { runFilter(main, number); });
     }
-    main.addPlaceholders(menu, {"actFilterCloud", "actFilterRock", "actFilterTile",
-                                "actFilterFloor", "actFilterLighting"});
     menu.addSeparator();
     const auto layerCommand = [&main](TLayerCommand command) {
         return [&main, command] {

@@ -543,5 +543,185 @@
         <source>ｺﾝﾄﾗｽﾄ(&amp;C)</source>
         <translation>Contrast(&amp;C)</translation>
     </message>
+    <message>
+        <source>&amp;X</source>
+        <translation>&amp;X</translation>
+    </message>
+    <message>
+        <source>&amp;Y</source>
+        <translation>&amp;Y</translation>
+    </message>
+    <message>
+        <source>&amp;Z</source>
+        <translation>&amp;Z</translation>
+    </message>
+    <message>
+        <source>ウォームライト</source>
+        <translation>Warm light</translation>
+    </message>
+    <message>
+        <source>カメラ設定</source>
+        <translation>Camera</translation>
+    </message>
+    <message>
+        <source>スクリーン距離(&amp;D)</source>
+        <translation>Screen &amp;distance</translation>
+    </message>
+    <message>
+        <source>スポットライト</source>
+        <translation>Spotlight</translation>
+    </message>
+    <message>
+        <source>テクスチャ</source>
+        <translation>Texture</translation>
+    </message>
+    <message>
+        <source>ファイルを選択する(&amp;1)</source>
+        <translation>From a file (&amp;1)</translation>
+    </message>
+    <message>
+        <source>ファイルを選択する(&amp;2)</source>
+        <translation>From a file (&amp;2)</translation>
+    </message>
+    <message>
+        <source>不透明度</source>
+        <translation>Opacity</translation>
+    </message>
+    <message>
+        <source>光源</source>
+        <translation>Light</translation>
+    </message>
+    <message>
+        <source>天井</source>
+        <translation>Ceiling</translation>
+    </message>
+    <message>
+        <source>天井の高さ(&amp;S)</source>
+        <translation>Ceiling &amp;height</translation>
+    </message>
+    <message>
+        <source>奥行き</source>
+        <translation>Depth</translation>
+    </message>
+    <message>
+        <source>岩模様</source>
+        <translation>Rock</translation>
+    </message>
+    <message>
+        <source>幅</source>
+        <translation>Width</translation>
+    </message>
+    <message>
+        <source>床</source>
+        <translation>Floor</translation>
+    </message>
+    <message>
+        <source>拡がり</source>
+        <translation>Spread</translation>
+    </message>
+    <message>
+        <source>指定の大きさで繰り返し(&amp;M)</source>
+        <translation>Repeat at the given si&amp;ze</translation>
+    </message>
+    <message>
+        <source>方向</source>
+        <translation>Direction</translation>
+    </message>
+    <message>
+        <source>明るさ</source>
+        <translation>Brightness</translation>
+    </message>
+    <message>
+        <source>横回転(&amp;H)</source>
+        <translation>&amp;Heading</translation>
+    </message>
+    <message>
+        <source>正三角形</source>
+        <translation>Triangles</translation>
+    </message>
+    <message>
+        <source>正方形</source>
+        <translation>Squares</translation>
+    </message>
+    <message>
+        <source>水平線まで描画する(&amp;E)</source>
+        <translation>Draw to the horizon (&amp;E)</translation>
+    </message>
+    <message>
+        <source>濃度(&amp;A)</source>
+        <translation>Density (&amp;A)</translation>
+    </message>
+    <message>
+        <source>点光源</source>
+        <translation>Point light</translation>
+    </message>
+    <message>
+        <source>現在のレイヤ画像を残す(&amp;B)</source>
+        <translation>Keep the layer's picture (&amp;B)</translation>
+    </message>
+    <message>
+        <source>環境光</source>
+        <translation>Ambient light</translation>
+    </message>
+    <message>
+        <source>画像ファイルが選択されていません！</source>
+        <translation>No picture file has been chosen!</translation>
+    </message>
+    <message>
+        <source>画像ファイルを読み込めませんでした！</source>
+        <translation>The picture file could not be read!</translation>
+    </message>
+    <message>
+        <source>種類(&amp;K)</source>
+        <translation>&amp;Kind</translation>
+    </message>
+    <message>
+        <source>範囲</source>
+        <translation>Range</translation>
+    </message>
+    <message>
+        <source>縦回転(&amp;P)</source>
+        <translation>&amp;Pitch</translation>
+    </message>
+    <message>
+        <source>色(&amp;A)</source>
+        <translation>Colour (&amp;A)</translation>
+    </message>
+    <message>
+        <source>色(&amp;C)</source>
+        <translation>&amp;Colour</translation>
+    </message>
+    <message>
+        <source>距離(&amp;F)</source>
+        <translation>&amp;Far distance</translation>
+    </message>
+    <message>
+        <source>軟らかさ</source>
+        <translation>Softness</translation>
+    </message>
+    <message>
+        <source>透明色(&amp;O)</source>
+        <translation>Transparent c&amp;olour</translation>
+    </message>
+    <message>
+        <source>選択</source>
+        <translation>Choose...</translation>
+    </message>
+    <message>
+        <source>ｺﾝﾄﾗｽﾄ</source>
+        <translation>Contrast</translation>
+    </message>
+    <message>
+        <source>ﾊﾟﾀｰﾝの再作成(&amp;R)</source>
+        <translation>&amp;Regenerate pattern</translation>
+    </message>
+    <message>
+        <source>2色</source>
+        <translation>2 colours</translation>
+    </message>
+    <message>
+        <source>3色</source>
+        <translation>3 colours</translation>
+    </message>
 </context>
 </TS>
