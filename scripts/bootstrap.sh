@@ -23,7 +23,7 @@ PACKAGES=(
   # fuzz targets and sanitizers
   clang libclang-rt-14-dev
   # independent PSD reader for tests, headless screenshots, fonts
-  python3-psd-tools xvfb fonts-dejavu-core fonts-ipafont-gothic
+  python3-psd-tools xvfb fonts-dejavu-core fonts-dejavu-extra fonts-ipafont-gothic
 )
 
 missing=()
