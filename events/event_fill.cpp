@@ -39,6 +39,20 @@ void CEventMngr::recordChannel(uint8_t sub, const TChannelEventHead& head, const
     writeFillAction(eventCategory::channel, sub, encodeChannel(sub, head, channel));
 }
 
+void CEventMngr::recordText(const TTextRecords& records, uint8_t sub,
+                            const TChannelEventHead& head, const TChannel& channel)
+{
+    if (!readyToRecord())
+        return;
+    writeStateRecords(true);
+    if (guarded([&] {
+            return writePacket(eventCategory::state, stateRecord::textFont, records.font) &&
+                   writePacket(eventCategory::state, stateRecord::text, records.text) &&
+                   writePacket(eventCategory::channel, sub, encodeChannel(sub, head, channel));
+        }))
+        commit();
+}
+
 bool CEventMngr::replayAreaFill(TFlowImage& flow, uint8_t sub, const std::vector<uint8_t>& payload)
 {
     TStroke& stroke = replayStroke_;
@@ -72,8 +86,9 @@ bool CEventMngr::replayAreaFill(TFlowImage& flow, uint8_t sub, const std::vector
 
 bool CEventMngr::replayChannel(TFlowImage& flow, uint8_t sub, const std::vector<uint8_t>& payload)
 {
-    if (sub > channelEvent::wandOnView && sub != channelEvent::colourMask)
-        return missing("text");
+    if (sub > channelEvent::wandOnView && sub != channelEvent::colourMask &&
+        sub != channelEvent::text && sub != channelEvent::textSelection)
+        return false;
     TChannelPacket packet;
     if (decodeChannel(sub, payload, packet) != ChannelPacketError::None ||
         !paper_.layers->IsIndex(packet.head.layer))

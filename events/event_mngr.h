@@ -96,6 +96,8 @@ public:
     void recordAreaFill(uint8_t sub, int32_t layer, int32_t value, TPoint first,
                         TPointF second) override;
     void recordPolygonFill(int32_t layer, std::span<const TPointF> points) override;
+    void recordText(const TTextRecords& records, uint8_t sub, const TChannelEventHead& head,
+                    const TChannel& channel) override;
     void recordChannel(uint8_t sub, const TChannelEventHead& head,
                        const TChannel& channel) override;
     void recordSelection(uint8_t sub, int32_t layer, int32_t slot, int32_t a, int32_t b) override;

@@ -9,6 +9,7 @@
 #include "events/layer_packets.h"
 #include "events/stack_packets.h"
 #include "paper/paper.h"
+#include "text/font_record.h"
 
 #include <algorithm>
 #include <cmath>
@@ -385,8 +386,16 @@ bool CEventMngr::applyState(TFlowImage& flow, uint8_t sub, const std::vector<uin
         group.Normalize();
         return true;
     }
-    case stateRecord::textFont:
-    case stateRecord::text: return missing("text tool");
+    // The text's font and text say what was typed; the channel after them is what is drawn,
+    // so a replay needs no fonts. They are checked and otherwise only read.
+    case stateRecord::textFont: {
+        TTextFontPacket font;
+        return decodeTextFont(payload, font);
+    }
+    case stateRecord::text: {
+        std::string text;
+        return decodeText(payload, text);
+    }
     case stateRecord::toneDefinition: return replayTones_.define(payload);
     case stateRecord::toneAttributes: return replayTones_.select(payload);
     case 128: case 129: {

@@ -5,6 +5,7 @@
 #include "core/rect.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace qm {
 
@@ -63,6 +64,13 @@ inline bool isSelectionChannel(uint8_t sub)
 // combination mode, options[2] 1 when grown on the view; `optionValue` the colour limit;
 // `value` the mask slot a wand result goes to. `rect` is where the channel lies: in the
 // layer's image for the bucket, in the picture it was grown on for the wand.
+// The text tool's two records, as they are written before its channel: the font record
+// (LOGFONT, spacing, leading) and the text.
+struct TTextRecords {
+    std::vector<uint8_t> font;
+    std::vector<uint8_t> text;
+};
+
 struct TChannelEventHead {
     int16_t layer = 0;
     int16_t value = 0;

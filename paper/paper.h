@@ -282,7 +282,15 @@ public:
     // What both end in, and what a replay calls: the channel painted onto the head's layer
     // with the stroke, or made into a selection (the wand's sub-codes).
     bool applyChannel(TFlowImage& flow, TStroke& stroke, uint8_t sub,
-                      const TChannelEventHead& head, const TChannel& channel, bool record);
+                      const TChannelEventHead& head, const TChannel& channel, bool record,
+                      const std::function<void()>& recordEvent = {});
+    // The text tool's commit: `coverage` (the paper's size) drawn at `bounds` around the
+    // origin, painted onto the current layer with the stroke or made into the current
+    // selection slot, recorded with the text's records. False, with nothing recorded, when
+    // nothing was drawn.
+    bool commitText(TFlowImage& flow, TStroke& stroke, const TTextRecords& records,
+                    bool intoSelection, TPoint origin, const TChannel& coverage,
+                    const TRect& bounds);
     // A rectangle or an ellipse between two paper points, filled with the stroke's colour
     // and opacity through its plotting (selection, tone, gradation).
     bool fillShape(TFlowImage& flow, TStroke& stroke, bool record, TFillShape shape, TPoint first,
@@ -442,6 +450,7 @@ private:
     bool growRegion(TPoint at, const TSeedFillOptions& options, bool barrier, TChannel& region,
                     TRect& rect);
     bool selectChannel(uint8_t sub, const TChannelEventHead& head, const TChannel& channel,
+                       const std::function<void()>& recordEvent,
                        bool record);
     // ---- selection ----
     int32_t slotOf(int32_t slot) const { return slot == -1 ? masks->CurrentIndex() : slot; }

@@ -80,6 +80,9 @@ public:
     virtual void recordPolygonFill(int32_t layer, std::span<const TPointF> points) = 0;
     virtual void recordChannel(uint8_t sub, const TChannelEventHead& head,
                                const TChannel& channel) = 0;
+    // Text: its font and text records, then its channel, as one event.
+    virtual void recordText(const TTextRecords& records, uint8_t sub,
+                            const TChannelEventHead& head, const TChannel& channel) = 0;
 
     // The selection operations: the short form (a slot) or the long form (a slot and two
     // values) by the sub-code, a mask's name, a shape or a lasso made into a selection, and

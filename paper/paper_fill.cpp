@@ -8,6 +8,7 @@
 #include "select/area_fill.h"
 #include "select/seed_fill.h"
 #include "tone/grad_mngr.h"
+#include "undo/undo_kinds.h"
 
 #include <algorithm>
 #include <functional>
@@ -172,13 +173,44 @@ bool TPaper::magicWand(TFlowImage& flow, TStroke& stroke, TPoint at,
                         region, true);
 }
 
+bool TPaper::commitText(TFlowImage& flow, TStroke& stroke, const TTextRecords& records,
+                        bool intoSelection, TPoint origin, const TChannel& coverage,
+                        const TRect& bounds)
+{
+    const CLayerData* layer = currentLayer();
+    TRect drawn;
+    if (!layer || !coverage.IsValid() ||
+        !intersectRect(bounds, {0, 0, coverage.width(), coverage.height()}, drawn))
+        return false;
+    TChannelEventHead head;
+    head.layer = int16_t(currentLayerIndex());
+    head.value = int16_t(std::max(0, masks->CurrentIndex()));
+    head.first = {layer->offsetX, layer->offsetY};
+    head.second = origin;
+    head.options[1] = uint8_t(MaskCombine::Replace);
+    // The text stands at the origin on the paper; onto the layer its channel lies in the
+    // layer's image, into the selection on the paper.
+    head.rect = intoSelection ? drawn : moved(drawn, layer->offsetX, layer->offsetY);
+    const uint8_t sub = intoSelection ? channelEvent::textSelection : channelEvent::text;
+    TChannel region;
+    try {
+        region = cropped(coverage, drawn);
+    } catch (const std::bad_alloc&) {
+        messages().showMessage(kOutOfMemoryMessage);
+        return false;
+    }
+    return applyChannel(flow, stroke, sub, head, region, true,
+                        [&] { eventMngr->recordText(records, sub, head, region); });
+}
+
 bool TPaper::applyChannel(TFlowImage& flow, TStroke& stroke, uint8_t sub,
-                          const TChannelEventHead& head, const TChannel& channel, bool record)
+                          const TChannelEventHead& head, const TChannel& channel, bool record,
+                          const std::function<void()>& recordEvent)
 {
     if (channel.width() != head.rect.width() || channel.height() != head.rect.height())
         return false;
     if (isSelectionChannel(sub))
-        return selectChannel(sub, head, channel, record);
+        return selectChannel(sub, head, channel, recordEvent, record);
     CLayerData* layer = fillTarget(flow, head.layer);
     if (!layer)
         return false;
@@ -186,9 +218,14 @@ bool TPaper::applyChannel(TFlowImage& flow, TStroke& stroke, uint8_t sub,
     if (!intersectRect(head.rect, {0, 0, flow.work.width(), flow.work.height()}, inImage))
         return false;
     if (record) {
-        if (recording())
-            eventMngr->recordChannel(sub, head, channel);
-        saveUndoRect(head.layer, inImage, kUndoFill);
+        if (recording()) {
+            if (recordEvent)
+                recordEvent();
+            else
+                eventMngr->recordChannel(sub, head, channel);
+        }
+        // Text keeps the block snapshot of the filters; the fills their own kind.
+        saveUndoRect(head.layer, inImage, sub == channelEvent::text ? kUndoFilter : kUndoFill);
     }
     const TPlotter plot = plotterFor(stroke, *layer);
     const float opacity = stroke.opacity;
@@ -205,7 +242,7 @@ bool TPaper::applyChannel(TFlowImage& flow, TStroke& stroke, uint8_t sub,
 }
 
 bool TPaper::selectChannel(uint8_t sub, const TChannelEventHead& head, const TChannel& channel,
-                           bool record)
+                           const std::function<void()>& recordEvent, bool record)
 {
     const CLayerData* layer = layers->Get(head.layer);
     const MaskCombine mode = MaskCombine(head.options[1]);
@@ -217,11 +254,15 @@ bool TPaper::selectChannel(uint8_t sub, const TChannelEventHead& head, const TCh
     if (sub == channelEvent::wand) {
         onPaper = moved(head.rect, -layer->offsetX, -layer->offsetY);
         frame = layerFrame(*layer);
-    } else if (sub == channelEvent::wandOnView) {
+    } else if (sub == channelEvent::wandOnView || sub == channelEvent::textSelection) {
         frame = {0, 0, width, height};
     }
-    if (record && recording())
-        eventMngr->recordChannel(sub, head, channel);
+    if (record && recording()) {
+        if (recordEvent)
+            recordEvent();
+        else
+            eventMngr->recordChannel(sub, head, channel);
+    }
     return applySelection(head.value, channel, onPaper, frame, mode, record);
 }
 

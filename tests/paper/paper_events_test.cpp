@@ -61,6 +61,11 @@ public:
         layerAction("move with mask");
     }
     void recordImagePlacement(uint8_t, const TImagePlacement&) override { layerAction("place"); }
+    void recordText(const TTextRecords&, uint8_t, const TChannelEventHead&,
+                    const TChannel&) override
+    {
+        layerAction("text");
+    }
     void recordFilter(uint8_t, std::span<const uint8_t>, const TMTC*, const TMTC*) override
     {
         layerAction("filter");
