@@ -146,6 +146,7 @@ void visitFont(TFontSettings& s, V& v)
     v.boolean("strikeout", s.strikeout);
     v.boolean("useFont", s.useFont);
     v.boolean("usePreview", s.usePreview);
+    v.text("text", s.text);
 }
 
 } // namespace

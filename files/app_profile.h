@@ -67,6 +67,7 @@ struct TFontSettings {
     int32_t point = 0, charset = -1, spacing = 0, leading = 0;
     bool italic = false, bold = false, underline = false, strikeout = false;
     bool useFont = true, usePreview = true;
+    std::string text; // the text tool's last text, lines separated by CR LF
 };
 
 class CAppProfile {

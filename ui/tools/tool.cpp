@@ -49,6 +49,7 @@ TToolTable makeTools(TDrawWindowWidget& window)
     tools[6] = makeShapeTool(window, TShapeTarget::outline);
     tools[7] = makeShapeTool(window, TShapeTarget::filled);
     tools[8] = makeShapeTool(window, TShapeTarget::selection);
+    tools[9] = makeTextTool(window);
     for (size_t mode = 0; mode < tools.size(); ++mode)
         if (!tools[mode])
             tools[mode] = makePlaceholderTool(window);

@@ -92,6 +92,8 @@ std::unique_ptr<TTool> makeDragTool(TDrawWindowWidget& window);
 // Modes 6 (outlines drawn with the pen), 7 (filled shapes) and 8 (selections).
 enum class TShapeTarget { outline, filled, selection };
 std::unique_ptr<TTool> makeShapeTool(TDrawWindowWidget& window, TShapeTarget target);
+// Mode 9: text onto the layer (submode 0) or into the selection (1).
+std::unique_ptr<TTool> makeTextTool(TDrawWindowWidget& window);
 // Modes whose operations are not built yet: they show the position and do nothing else.
 std::unique_ptr<TTool> makePlaceholderTool(TDrawWindowWidget& window);
 

@@ -723,5 +723,65 @@
         <source>3色</source>
         <translation>3 colours</translation>
     </message>
+    <message>
+        <source>行間(&amp;L)</source>
+        <translation>&amp;Leading</translation>
+    </message>
+    <message>
+        <source>テキスト</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>字間(&amp;S)</source>
+        <translation>&amp;Spacing</translation>
+    </message>
+    <message>
+        <source>サイズ</source>
+        <translation>Size</translation>
+    </message>
+    <message>
+        <source>フォント名</source>
+        <translation>Font</translation>
+    </message>
+    <message>
+        <source>%s : %s</source>
+        <translation>%s : %s</translation>
+    </message>
+    <message>
+        <source>実行(&amp;O)</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>閉じる(&amp;C)</source>
+        <translation>&amp;Close</translation>
+    </message>
+    <message>
+        <source>%s : %d</source>
+        <translation>%s : %d</translation>
+    </message>
+    <message>
+        <source>フォント(&amp;F)...</source>
+        <translation>&amp;Font...</translation>
+    </message>
+    <message>
+        <source>斜体(&amp;I)</source>
+        <translation>&amp;Italic</translation>
+    </message>
+    <message>
+        <source>太字(&amp;B)</source>
+        <translation>&amp;Bold</translation>
+    </message>
+    <message>
+        <source>縦書き(&amp;V)</source>
+        <translation>&amp;Vertical</translation>
+    </message>
+    <message>
+        <source>入力欄にフォントを使う(&amp;U)</source>
+        <translation>&amp;Use the font in the text field</translation>
+    </message>
+    <message>
+        <source>プレビュー(&amp;P)</source>
+        <translation>&amp;Preview</translation>
+    </message>
 </context>
 </TS>

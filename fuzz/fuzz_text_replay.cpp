@@ -1,0 +1,67 @@
+// Replays a recording that ends in committed text, built from arbitrary bytes: two 16-bit
+// lengths at the start split the rest into the font record, the text record and the text's
+// channel packet (its sub-code from the first byte of that part: text onto the layer or into
+// the selection). A damaged record or channel must stop the replay, never crash it.
+#include "core/byte_io.h"
+#include "events/event_file.h"
+#include "events/event_mngr.h"
+#include "paper/paper.h"
+#include "text/font_record.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace {
+
+class QuietWindow : public qm::TDrawWindow {
+  public:
+    qm::MessageSink& messages() override { return sink; }
+    qm::CollectingMessageSink sink;
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < 5) return 0;
+    const size_t rest = size - 5;
+    const size_t font = std::min<size_t>(data[0] | data[1] << 8, rest);
+    const size_t text = std::min<size_t>(data[2] | data[3] << 8, rest - font);
+    const uint8_t channelSub = (data[4] & 1) ? 17 : 16;
+    const uint8_t* bytes = data + 5;
+
+    // The readers alone first: whatever they accept, they accept whole.
+    qm::TTextFontPacket packet;
+    (void)qm::decodeTextFont({bytes, font}, packet);
+    std::string typed;
+    if (qm::decodeText({bytes + font, text}, typed) && typed.size() + 3 > text + 1)
+        __builtin_trap();
+
+    qm::ByteWriter stream;
+    stream.u8(2), stream.u8(8), stream.i32(40), stream.i32(30), stream.zeros(20);
+    stream.u8(0), stream.u8(32);
+    stream.bytes(bytes, font);
+    stream.u8(0), stream.u8(33);
+    stream.bytes(bytes + font, text);
+    stream.u8(13), stream.u8(channelSub);
+    stream.bytes(bytes + font + text, rest - font - text);
+
+    qm::TEventFileData file;
+    file.stream = stream.data();
+    file.eventCount = 2;
+    file.formatCode = 17;
+    QuietWindow window;
+    qm::TStroke stroke;
+    qm::TPaperServices services;
+    services.liveStroke = &stroke;
+    services.makeEvents = qm::eventRecorder(&stroke, nullptr, 8);
+    qm::TPaper paper(window, services);
+    qm::TFlowImage flow(&paper);
+    auto& events = static_cast<qm::CEventMngr&>(*paper.eventMngr);
+    events.maxSide = 256;
+    if (events.openForReplay(std::move(file), flow) == qm::TReplayOpen::success)
+        events.replayAll(flow);
+    return 0;
+}
