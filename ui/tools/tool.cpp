@@ -50,9 +50,6 @@ TToolTable makeTools(TDrawWindowWidget& window)
     tools[7] = makeShapeTool(window, TShapeTarget::filled);
     tools[8] = makeShapeTool(window, TShapeTarget::selection);
     tools[9] = makeTextTool(window);
-    for (size_t mode = 0; mode < tools.size(); ++mode)
-        if (!tools[mode])
-            tools[mode] = makePlaceholderTool(window);
     return tools;
 }
 

@@ -94,7 +94,5 @@ enum class TShapeTarget { outline, filled, selection };
 std::unique_ptr<TTool> makeShapeTool(TDrawWindowWidget& window, TShapeTarget target);
 // Mode 9: text onto the layer (submode 0) or into the selection (1).
 std::unique_ptr<TTool> makeTextTool(TDrawWindowWidget& window);
-// Modes whose operations are not built yet: they show the position and do nothing else.
-std::unique_ptr<TTool> makePlaceholderTool(TDrawWindowWidget& window);
 
 } // namespace qm::ui
