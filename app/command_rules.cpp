@@ -21,6 +21,8 @@ bool recording(const TCommandState& s) { return s.hasWindow && s.recording && !s
 bool replaying(const TCommandState& s) { return s.hasWindow && s.replaying; }
 bool selects(const TCommandState& s) { return editable(s) && s.hasSelection; }
 bool pastes(const TCommandState& s) { return editable(s) && s.canPaste; }
+// A new paper needs no window, only a picture and no replay in the way.
+bool pastesNewPaper(const TCommandState& s) { return !s.replayOnly && s.canPaste; }
 // A layer lies below the current one.
 bool mergesDown(const TCommandState& s) { return editable(s) && s.currentLayer > 0; }
 
@@ -113,6 +115,7 @@ constexpr auto kRules = std::to_array<TCommandRule>({
     {"actLayerVisFlip", editable},
     {"actLayerVisOnly", editable},
     {"actLayerZoom", editable},
+    {"actPasteNew", pastesNewPaper},
     {"actProtectLayerMask", editable},
     {"actSaveAutoBmp", active},
     {"actSelectAll", editable},

@@ -143,11 +143,13 @@ bool decodeNamedLayer(std::span<const uint8_t> payload, TNewLayerChoice& choice)
 
 std::vector<uint8_t> encodeImageBlock(const TImagePlacement& placement)
 {
-    return encodeImageBlock(placement.layer, placement.at, placement.name, placement.image);
+    return encodeImageBlock(placement.layer, placement.at, placement.name, placement.image,
+                            placement.attributes);
 }
 
 std::vector<uint8_t> encodeImageBlock(int32_t layer, TPoint at, const std::string& name,
-                                      const TMTC& image)
+                                      const TMTC& image,
+                                      const std::optional<TPlacedAttributes>& attributes)
 {
     const int32_t w = image.IsValid() ? image.width() : 0;
     const int32_t h = image.IsValid() ? image.height() : 0;
@@ -162,7 +164,13 @@ std::vector<uint8_t> encodeImageBlock(int32_t layer, TPoint at, const std::strin
     out.u16(uint16_t(nameBytes));
     out.u32(uint32_t(pixels));
     out.i32(at.x), out.i32(at.y);
-    out.zeros(kPlacementRecord - 8);
+    if (attributes) {
+        out.u8(1), out.u8(attributes->mode), out.u8(attributes->opacity);
+        out.u8(uint8_t((attributes->visible ? 1 : 0) | (attributes->protectAlpha ? 2 : 0)));
+    } else {
+        out.zeros(4);
+    }
+    out.zeros(kPlacementRecord - 12);
     writeName(out, name);
     for (int32_t y = 0; y < h; ++y)
         for (int32_t x = 0; x < w; ++x)
@@ -184,11 +192,18 @@ bool decodeImageBlock(std::span<const uint8_t> payload, int32_t maxSide, TImageP
         tail > in.remaining())
         return false;
     placement.at = {0, 0};
+    placement.attributes.reset();
     if (hasPlacement) {
         const std::span<const uint8_t> record = in.take(kPlacementRecord);
         if (in.failed()) return false;
         ByteReader at(record);
         placement.at = {at.i32(), at.i32()};
+        const uint8_t hasAttributes = at.u8(), mode = at.u8(), opacity = at.u8(),
+                      flags = at.u8();
+        if (hasAttributes > 1 || mode > kLastPlacedMode || flags > 3) return false;
+        if (hasAttributes)
+            placement.attributes =
+                TPlacedAttributes{mode, opacity, (flags & 1) != 0, (flags & 2) != 0};
     }
     const std::span<const uint8_t> name = in.take(nameLength);
     if (in.failed()) return false;

@@ -47,13 +47,15 @@ bool decodeNamedLayer(std::span<const uint8_t> payload, TNewLayerChoice& choice)
 // The image block: a 22-byte head (i16 layer, i32 width, i32 height, u8 32, u8 1 for the
 // placement record that follows, u32 length of all that follows the head, u16 name field
 // length, u32 pixel bytes), the 72-byte placement record (i32 x, i32 y of the picture's
-// top-left pixel on the paper, zeros), the name, then the pixels row by row from the top, 4
-// bytes each (B, G, R, A).
+// top-left pixel on the paper; u8 1 when the layer's attributes follow, else 0; u8 mode, u8
+// opacity, u8 flags: bit 0 visible, bit 1 protect alpha; zeros), the name, then the pixels
+// row by row from the top, 4 bytes each (B, G, R, A).
 inline constexpr size_t kImageBlockHead = 22;
 inline constexpr size_t kPlacementRecord = 72;
 std::vector<uint8_t> encodeImageBlock(const TImagePlacement& placement);
 std::vector<uint8_t> encodeImageBlock(int32_t layer, TPoint at, const std::string& name,
-                                      const TMTC& image);
+                                      const TMTC& image,
+                                      const std::optional<TPlacedAttributes>& attributes = {});
 // Also refuses a picture larger than maxSide on either side.
 bool decodeImageBlock(std::span<const uint8_t> payload, int32_t maxSide,
                       TImagePlacement& placement);

@@ -421,6 +421,13 @@ bool TPaper::placeImage(TFlowImage& flow, uint8_t sub, const TImagePlacement& pl
             layers->NameNew(at, 1);
         else
             layers->Get(at)->name = placement.name.substr(0, kMaxLayerNameBytes);
+        if (const auto& a = placement.attributes) {
+            CLayerData& pasted = *layers->Get(at);
+            pasted.mode = std::min(a->mode, kLastPlacedMode);
+            pasted.opacity = a->opacity;
+            pasted.visible = a->visible;
+            pasted.protectAlpha = a->protectAlpha ? 1 : 0;
+        }
         if (record && undoMngr) undoMngr->RecordInserted(kUndoPasteLayer, at, *layers->Get(at));
         layers->Get(at)->UpdateThumbnail();
         stackChanged(flow, at);

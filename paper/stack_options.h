@@ -6,6 +6,7 @@
 #include "core/rect.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace qm {
@@ -76,11 +77,21 @@ struct TNewLayerChoice {
 
 // A picture placed on the paper: as a new layer, or into a layer. `at` is where its top-left
 // pixel lands on the paper.
+inline constexpr uint8_t kLastPlacedMode = 22;
+
+// What a layer copied in this program brings along when it is pasted as a new layer.
+struct TPlacedAttributes {
+    uint8_t mode = 0, opacity = 255; // the mode at most 22
+    bool visible = true, protectAlpha = false;
+    friend bool operator==(const TPlacedAttributes&, const TPlacedAttributes&) = default;
+};
+
 struct TImagePlacement {
     int32_t layer = 0;
     TPoint at{0, 0};
     std::string name;
     TMTC image;
+    std::optional<TPlacedAttributes> attributes; // none for a picture from another program
 };
 
 } // namespace qm

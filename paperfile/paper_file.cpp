@@ -7,6 +7,7 @@
 #include "events/event_mngr.h"
 #include "files/compressor.h"
 #include "files/picture.h"
+#include "paperfile/layer_block.h"
 #include "paperfile/vkb_reader.h"
 #include "layers/blend_mode_table.h"
 #include "paper/paper.h"
@@ -165,28 +166,7 @@ bool writeLayer(ByteWriter& out, const CLayerData& layer, int32_t index)
 {
     const CBlockVMTC& image = *layer.image();
     const size_t start = out.size();
-    out.u32(kLayerMagic);
-    out.u32(kRecordLength + nameFieldLength(layer.name));
-    out.i32(index);
-    out.u16(uint16_t((layer.visible ? 1 : 0) | (layer.protectAlpha ? 2 : 0) | 0x10 |
-                     (layer.blendNoise ? 0x20 : 0)));
-    out.u8(layer.mode);
-    out.u8(layer.opacity);
-    out.u32(uint32_t(image.blockWidth()));
-    out.u32(uint32_t(image.blockHeight()));
-    out.u32(uint32_t(image.blocksAcross()));
-    out.u32(uint32_t(image.blocksDown()));
-    out.i32(image.width()), out.i32(image.height());
-    out.i32(layer.offsetX), out.i32(layer.offsetY);
-    out.i32(layer.paperWidth), out.i32(layer.paperHeight);
-    out.u32(CBlockVMTC::kDefaultFill);
-    out.u16(uint16_t(layer.name.size() + 1));
-    out.u16((layer.mode & 0x7F) > 3 ? 1 : 0);
-    out.u8(layer.blendAmount);
-    out.zeros(3);
-    out.u32(layer.random.state);
-    out.zeros(8);
-    writeName(out, layer.name);
+    writeLayerRecord(out, layerRecordOf(layer, index));
     if (!writeRuns(out, image, kLayerRunMagic)) {
         out.data().resize(start); // the layer is left out
         return false;
@@ -238,32 +218,24 @@ PaperFileError readLayer(ByteReader& in, uint32_t length, TPaper& paper)
 {
     if (length < kRecordLength || length - kRecordLength > in.remaining())
         return PaperFileError::BadLength;
-    const int32_t index = in.i32();
-    const uint16_t flags = in.u16();
-    const uint8_t mode = in.u8(), opacity = in.u8();
-    const uint32_t tileW = in.u32(), tileH = in.u32(), across = in.u32(), down = in.u32();
-    const int32_t width = in.i32(), height = in.i32();
-    const int32_t offsetX = in.i32(), offsetY = in.i32(), paperW = in.i32(), paperH = in.i32();
-    in.u32(); // the default fill: always the image's own
-    const uint16_t nameLength = in.u16();
-    const uint16_t modeWord = in.u16();
-    const uint8_t blendAmount = in.u8();
-    in.skip(3);
-    const uint32_t randomState = in.u32();
-    in.skip(8);
-    if (in.failed())
+    TLayerRecord r;
+    if (!readLayerRecord(in, length, r))
         return PaperFileError::ShortRead;
-    if (modeWord > 1 || !modeInfo(mode & 0x7F))
+    const int32_t index = r.index;
+    const uint16_t flags = r.flags;
+    const uint8_t mode = r.mode, opacity = r.opacity;
+    const int32_t width = r.width, height = r.height;
+    if (r.modeWord > 1 || !modeInfo(mode & 0x7F))
         return PaperFileError::Unsupported;
-    if (tileW != uint32_t(kLayerTile) || tileH != uint32_t(kLayerTile))
+    if (r.tileWidth != uint32_t(kLayerTile) || r.tileHeight != uint32_t(kLayerTile))
         return PaperFileError::LayerTileSize;
     if (width <= 0 || height <= 0 || width > 2 * kMaxPaperSide || height > 2 * kMaxPaperSide ||
-        across != uint32_t((width + kLayerTile - 1) / kLayerTile) ||
-        down != uint32_t((height + kLayerTile - 1) / kLayerTile) || !saneOffset(offsetX) ||
-        !saneOffset(offsetY) || paperW <= 0 || paperH <= 0 || paperW > kMaxPaperSide ||
-        paperH > kMaxPaperSide)
+        r.tilesAcross != uint32_t((width + kLayerTile - 1) / kLayerTile) ||
+        r.tilesDown != uint32_t((height + kLayerTile - 1) / kLayerTile) ||
+        !saneOffset(r.offsetX) || !saneOffset(r.offsetY) || r.paperWidth <= 0 ||
+        r.paperHeight <= 0 || r.paperWidth > kMaxPaperSide || r.paperHeight > kMaxPaperSide)
         return PaperFileError::BadLength;
-    const std::string name = readName(in, length - kRecordLength, nameLength);
+    const std::string& name = r.name;
     CLayerMngr& layers = *paper.layers;
     const int32_t at = layers.CreateLayer(index < 0 ? layers.Count() : index, width, height,
                                           (flags & 1) != 0, opacity, mode,
@@ -272,13 +244,13 @@ PaperFileError readLayer(ByteReader& in, uint32_t length, TPaper& paper)
     if (!layer)
         return PaperFileError::LayerCreateFailed;
     layer->name = name;
-    layer->offsetX = offsetX, layer->offsetY = offsetY;
-    layer->paperWidth = paperW, layer->paperHeight = paperH;
+    layer->offsetX = r.offsetX, layer->offsetY = r.offsetY;
+    layer->paperWidth = r.paperWidth, layer->paperHeight = r.paperHeight;
     layer->protectAlpha = (flags & 2) ? 1 : 0;
     if (flags & 0x10) {
         layer->blendNoise = (flags & 0x20) ? 1 : 0;
-        layer->blendAmount = blendAmount;
-        layer->random.Initialise(randomState, CLayerData::kRandomLow, CLayerData::kRandomHigh);
+        layer->blendAmount = r.blendAmount;
+        layer->random.Initialise(r.randomState, CLayerData::kRandomLow, CLayerData::kRandomHigh);
     }
     const PaperFileError runs =
         readRuns(in, *layer->image(), kLayerRunMagic, kLayerTile, PaperFileError::LayerTileSize);

@@ -198,6 +198,7 @@ TCommandState TMainForm::commandState() const
 {
     TCommandState state;
     state.replayOnly = replayOnly;
+    state.canPaste = clipboardHasPicture();
     TDrawWindowWidget* w = activeDrawWindow();
     if (!w)
         return state;
@@ -216,7 +217,6 @@ TCommandState TMainForm::commandState() const
     state.hasSelection = paper.hasSelection();
     state.maskCount = paper.masks->Count();
     state.currentLayer = paper.currentLayerIndex();
-    state.canPaste = clipboardHasPicture();
     return state;
 }
 

@@ -41,7 +41,7 @@ TEST(CommandRules, UnknownNamesAndCommandsNotBuiltYetAreNeverEnabled)
 {
     TCommandState everything = idleWindow();
     everything.replaying = true;
-    for (const char* name : {"", "actfilesave", "actFileSave ", "actPasteNew",
+    for (const char* name : {"", "actfilesave", "actFileSave ",
                              "actPrintOut", "actScanner", "actFileReopen", "actOpenHtmlHelp",
                              "actShowPalWindow"})
         EXPECT_FALSE(commandEnabled(name, everything)) << "'" << name << "'";
@@ -62,6 +62,17 @@ TEST(CommandRules, WithoutADrawingWindowOnlyTheProgramsOwnCommandsRun)
     TCommandState stale = none;
     stale.canZoomIn = stale.recording = stale.replaying = true;
     expectAll({"actViewZoomIn", "actFileSaveEvent", "actEventPlayStop"}, stale, false);
+}
+
+TEST(CommandRules, APictureOnTheClipboardMakesANewPaperWithOrWithoutAWindow)
+{
+    TCommandState s;
+    EXPECT_FALSE(commandEnabled("actPasteNew", s));
+    s.canPaste = true;
+    EXPECT_TRUE(commandEnabled("actPasteNew", s));
+    EXPECT_FALSE(commandEnabled("actLayerPasteNew", s)) << "a layer needs a window";
+    s.replayOnly = true;
+    EXPECT_FALSE(commandEnabled("actPasteNew", s));
 }
 
 TEST(CommandRules, ARenderOrViewerRunOpensNothingElse)

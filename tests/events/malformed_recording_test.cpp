@@ -283,6 +283,17 @@ TEST(MalformedRecording, StackPacketsThatCannotBeMetStopTheReplay)
     // must stop the replay with an error.
     std::vector<uint8_t> wrongPixels = encodeImageBlock(picture(1, 4, 3));
     wrongPixels[18] = 44; // a pixel length that is not width × height × 4
+    // With a layer's attributes in the placement record (its bytes 8 … 11); flags beyond the
+    // two it knows are refused.
+    TImagePlacement withAttributes = picture(1, 4, 3);
+    withAttributes.attributes = TPlacedAttributes{3, 200, true, false};
+    const std::vector<uint8_t> attributed = encodeImageBlock(withAttributes);
+    EXPECT_EQ(attributed[22 + 8], 1);
+    EXPECT_EQ(attributed[22 + 9], 3);
+    EXPECT_EQ(attributed[22 + 10], 200);
+    EXPECT_EQ(attributed[22 + 11], 1);
+    std::vector<uint8_t> badFlags = attributed;
+    badFlags[22 + 11] = 8;
     const std::vector<std::pair<std::vector<uint8_t>, std::vector<uint8_t>>> cases = {
         {codeAnd(2, 2, encodePaperResize({40, 30, 4, 0, 0})),
          codeAnd(2, 2, encodePaperResize({0, 30, 4, 0, 0}))},
@@ -302,6 +313,7 @@ TEST(MalformedRecording, StackPacketsThatCannotBeMetStopTheReplay)
         {codeAnd(4, 11, encodeNamedLayer({1, 32, 24, 255, 3, true, false, "n"})),
          codeAnd(4, 11, encodeNamedLayer({1, 32, 24, 255, 99, true, false, "n"}))}, // no such mode
         {codeAnd(12, 1, encodeImageBlock(picture(1, 4, 3))), codeAnd(12, 1, wrongPixels)},
+        {codeAnd(12, 1, attributed), codeAnd(12, 1, badFlags)},
         {codeAnd(12, 2, encodeImageBlock(picture(1, 4, 3))),
          codeAnd(12, 2, encodeImageBlock(picture(6, 4, 3)))},
     };

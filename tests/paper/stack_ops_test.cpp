@@ -110,13 +110,15 @@ struct Operation {
 
 std::vector<Operation> operations()
 {
-    const auto place = [](uint8_t sub, int32_t layer) {
-        return [sub, layer](StackPaper& s) {
+    const auto place = [](uint8_t sub, int32_t layer,
+                          std::optional<TPlacedAttributes> attributes = {}) {
+        return [sub, layer, attributes](StackPaper& s) {
             TImagePlacement placement;
             placement.layer = layer;
             placement.at = {-5, 30};
             placement.name = "pasted";
             placement.image = checkerPicture(23, 19);
+            placement.attributes = attributes;
             return s.paper->placeImage(s.flow, sub, placement, true);
         };
     };
@@ -180,6 +182,8 @@ std::vector<Operation> operations()
              return s.paper->createNamedLayer(s.flow, choice, true) == 1;
          }},
         {"paste as new layer", place(placeEvent::newLayer, 2)},
+        {"paste a layer of ours with its attributes",
+         place(placeEvent::newLayer, 1, TPlacedAttributes{6, 120, false, true})},
         {"paste into layer", place(placeEvent::intoLayer, 1)},
     };
 }

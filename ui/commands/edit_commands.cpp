@@ -2,6 +2,7 @@
 // colour, and the turns and flips of the whole picture.
 #include "app/dialog_values.h"
 #include "paperfile/paper_file.h"
+#include "paperfile/clipboard_formats.h"
 #include "ui/clipboard_picture.h"
 #include "ui/commands/commands.h"
 #include "ui/commands/paper_edit.h"
@@ -45,13 +46,20 @@ void changeResolution(TMainForm& main)
 }
 
 // Copy puts the selected part of the current layer (or what of it lies on the paper) on the
-// clipboard; Copy Layer the layer's whole image. False when there was nothing to put there.
+// clipboard; Copy Layer the layer's whole image with the layer's attributes. False when there
+// was nothing to put there.
 bool copy(TMainForm& main, bool wholeLayer)
 {
     TPaper& paper = main.activeDrawWindow()->paper();
+    const int32_t index = paper.currentLayerIndex();
     TImagePlacement picture;
-    if (!paper.copyPicture(paper.currentLayerIndex(), wholeLayer, picture) ||
-        !putPictureOnClipboard(picture.image)) {
+    if (!paper.copyPicture(index, wholeLayer, picture) ||
+        !putPictureOnClipboard(
+            picture.image,
+            {picture.at.x, picture.at.y, picture.at.x + picture.image.width(),
+             picture.at.y + picture.image.height()},
+            wholeLayer ? encodeLayerAttributes(*paper.layer(index), index)
+                       : std::vector<uint8_t>{})) {
         showWarning(uiText(kOutOfMemoryMessage));
         return false;
     }
@@ -64,6 +72,25 @@ void cut(TMainForm& main)
     if (!copy(main, false)) return;
     runPaperEdit(main, [](TDrawWindowWidget&, TPaper& p, TFlowImage& flow) {
         p.cutSelection(flow, p.currentLayerIndex(), -1, true);
+    });
+}
+
+// A new paper of the picture's size holding the picture.
+void pasteAsNewPaper(TMainForm& main)
+{
+    TClipboardPicture picture;
+    if (!pictureFromClipboard(picture)) {
+        showWarning(TMainForm::tr("The clipboard holds no picture."));
+        return;
+    }
+    TDrawWindowWidget* window =
+        main.newPaper(TMainForm::tr("Clipboard"), picture.image.width(), picture.image.height());
+    if (!window) return;
+    TImagePlacement placement;
+    placement.layer = window->paper().currentLayerIndex();
+    placement.image = std::move(picture.image);
+    runPaperEdit(main, [&](TDrawWindowWidget&, TPaper& p, TFlowImage& flow) {
+        p.placeImage(flow, placeEvent::intoLayer, placement, true);
     });
 }
 
@@ -114,7 +141,8 @@ void addEditCommands(TMainForm& main, QMenu& menu)
         QKeySequence::Copy);
     main.addCommand(menu, "actEditCopyLayer", TMainForm::tr("Copy &Layer"),
                     [&main] { copy(main, true); });
-    main.addPlaceholders(menu, {"actPasteNew"});
+    main.addCommand(menu, "actPasteNew", TMainForm::tr("Paste as New &Paper"),
+                    [&main] { pasteAsNewPaper(main); });
     menu.addSeparator();
     main.addCommand(menu, "actEditResizePaper", TMainForm::tr("Canvas &Size..."),
                     [&main] { resizeCanvas(main); });

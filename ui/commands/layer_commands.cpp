@@ -48,19 +48,27 @@ void newLayerFromDialog(TMainForm& main)
 }
 
 // The picture on the clipboard placed as a new layer above the current one, or over the
-// current layer, centred on what the window shows.
+// current layer: a copy from this program where it was copied (a layer with its attributes),
+// a picture from elsewhere centred on what the window shows.
 void paste(TMainForm& main, uint8_t sub)
 {
-    TImagePlacement placement;
-    if (!pictureFromClipboard(placement.image)) {
+    TClipboardPicture picture;
+    if (!pictureFromClipboard(picture)) {
         showWarning(TMainForm::tr("The clipboard holds no picture."));
         return;
+    }
+    TImagePlacement placement;
+    placement.image = std::move(picture.image);
+    if (sub == placeEvent::newLayer) {
+        placement.name = picture.name;
+        placement.attributes = picture.attributes;
     }
     runPaperEdit(main, [&](TDrawWindowWidget& w, TPaper& p, TFlowImage& flow) {
         const TPointF centre =
             p.windowToPaper(w.width(), w.height(), w.width() / 2.0f, w.height() / 2.0f);
-        placement.at = {int32_t(std::lround(centre.x)) - placement.image.width() / 2,
-                        int32_t(std::lround(centre.y)) - placement.image.height() / 2};
+        placement.at = picture.copiedAt.value_or(
+            TPoint{int32_t(std::lround(centre.x)) - placement.image.width() / 2,
+                   int32_t(std::lround(centre.y)) - placement.image.height() / 2});
         placement.layer =
             sub == placeEvent::newLayer ? p.currentLayerIndex() + 1 : p.currentLayerIndex();
         p.placeImage(flow, sub, placement, true);
