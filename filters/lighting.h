@@ -12,6 +12,11 @@ namespace qm {
 // Lights beyond the first 16 are ignored; a float field that is not finite is refused.
 bool applyFilter(const CBlockVMTC& source, CLayerData& layer, const CMaskData* mask,
                  const TRect* clip, const TLightingParams& p);
+// applyFilter with the row kernel chosen: the AVX2 one (when the processor has it) or the
+// portable one. Both give the same bytes; the test holds them to it.
+bool applyLightingRows(const CBlockVMTC& source, CLayerData& layer, const CMaskData* mask,
+                       const TRect* clip, const TLightingParams& p, bool avx2);
+bool lightingRowsHaveAvx2();
 // The plain per-pixel form the row-wise filter is held to, byte for byte.
 bool applyLightingReference(const CBlockVMTC& source, CLayerData& layer, const CMaskData* mask,
                             const TRect* clip, const TLightingParams& p);
