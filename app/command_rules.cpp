@@ -146,6 +146,7 @@ constexpr auto kRules = std::to_array<TCommandRule>({
     {"actShowHsvWindow", always},
     {"actShowLayerWindow", always},
     {"actShowNetWindow", always},
+    {"actShowPalWindow", always},
     {"actShowPatWindow", always},
     {"actShowPenWindow", always},
     {"actShowPreviewWindow", always},

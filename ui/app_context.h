@@ -4,6 +4,7 @@
 
 #include "colour/colour_mngr.h"
 #include "files/app_profile.h"
+#include "palette/palette.h"
 #include "paint/mode_mngr.h"
 #include "paint/stroke.h"
 #include "select/mask_mngr.h"
@@ -28,6 +29,8 @@ struct TAppContext {
     // their set files at start-up.
     std::unique_ptr<CToneMngr> tones;
     std::unique_ptr<CGradMngr> gradations;
+    // The palette window's swatches, loaded from "palFile" at start-up and written back at exit.
+    std::unique_ptr<CPalette> palette;
     TDeferredMessageSink messages;
 
     bool tabletInProximity = false;

@@ -1,3 +1,4 @@
+#include "ui/palette_window.h"
 #include "ui/application.h"
 
 #include "app/headless.h"
@@ -95,6 +96,8 @@ void TApplicationShell::start(bool replayOnly)
     startToneSet(*app.tones, app.profile.fileIO, &app.messages);
     app.gradations = std::make_unique<CGradMngr>(app.profile.config);
     startGradSet(*app.gradations, app.profile.fileIO, &app.messages);
+    app.palette = std::make_unique<CPalette>();
+    if (!replayOnly) startAppPalette(app, *app.palette);
     proximity_ = std::make_unique<TTabletProximity>(app);
     QCoreApplication::instance()->installEventFilter(proximity_.get());
     main_ = std::make_unique<TMainForm>(app, *store_);
@@ -111,6 +114,7 @@ void TApplicationShell::finish()
         return;
     finished_ = true;
     main_->saveState();
+    if (!main_->replayOnly && context_->palette) saveAppPalette(*context_, *context_->palette);
     CAppProfile& profile = context_->profile;
     // ColorRefToPixel swaps red and blue, so it also turns a colour back into a Windows one.
     profile.color.fgCol = int32_t(ColorRefToPixel(context_->colours->mainColor()) & 0xFFFFFF);

@@ -1,3 +1,4 @@
+#include "ui/palette_window.h"
 #include "ui/tool_docks.h"
 
 #include "ui/colour_windows.h"
@@ -39,9 +40,10 @@ TToolDocks::TToolDocks(TAppContext& app, SettingsStore& store, QMainWindow& main
     patterns = new TPatWindow(app, activeWindow);
     patterns->tonesChanged = [this] { tones->refresh(); };
     gradation = new TGradWindow(app);
+    palette = new TPalWindow(app, *app.palette);
 
     // The creation order of the tool windows: tools, pen, preview, options, layers, selection,
-    // colour, RGB, HSV, tones (with the pattern maker), gradations.
+    // colour, RGB, HSV, tones (with the pattern maker), gradations, palette.
     addDock("actShowToolBox", nullptr, tr("Tools"), tools, Qt::LeftDockWidgetArea);
     addDock("actShowPenWindow", nullptr, tr("Pen"), pen, Qt::LeftDockWidgetArea);
     QDockWidget* previewDock =
@@ -61,6 +63,8 @@ TToolDocks::TToolDocks(TAppContext& app, SettingsStore& store, QMainWindow& main
         addDock("actShowPatWindow", nullptr, tr("Pattern"), patterns, Qt::RightDockWidgetArea);
     QDockWidget* gradationDock = addDock("actShowGradWindow", "gradWinVis", tr("Gradations"),
                                          gradation, Qt::RightDockWidgetArea);
+    QDockWidget* paletteDock =
+        addDock("actShowPalWindow", "palWinVis", tr("Palette"), palette, Qt::RightDockWidgetArea);
     main_.splitDockWidget(colourDock, previewDock, Qt::Vertical);
     main_.splitDockWidget(previewDock, layerDock, Qt::Vertical);
     main_.splitDockWidget(layerDock, selectDock, Qt::Vertical);
@@ -69,6 +73,7 @@ TToolDocks::TToolDocks(TAppContext& app, SettingsStore& store, QMainWindow& main
     main_.tabifyDockWidget(hsvDock, toneDock);
     main_.tabifyDockWidget(toneDock, patternDock);
     main_.tabifyDockWidget(patternDock, gradationDock);
+    main_.tabifyDockWidget(gradationDock, paletteDock);
     colourDock->raise();
     patternDock->hide(); // opened when a pattern is to be made
     defaults_ = main_.saveState();
@@ -78,6 +83,7 @@ TToolDocks::TToolDocks(TAppContext& app, SettingsStore& store, QMainWindow& main
         rgb->follow();
         hsv->follow();
         gradation->followColours(); // the fixed two-colour entry
+        palette->followColour();    // the mark on the main colour's swatch
         if (app_.colourChanged)
             app_.colourChanged();
     };

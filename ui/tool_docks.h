@@ -26,6 +26,7 @@ class TPreviewWindow;
 class TSelectWindow;
 class TControlWindow;
 class TToolsWindow;
+class TPalWindow;
 class TToneWindow;
 class TPatWindow;
 class TGradWindow;
@@ -61,6 +62,7 @@ public:
     TColourFieldsWindow* rgb = nullptr;
     TColourFieldsWindow* hsv = nullptr;
     TToneWindow* tones = nullptr;
+    TPalWindow* palette = nullptr;
     TPatWindow* patterns = nullptr;
     TGradWindow* gradation = nullptr;
 

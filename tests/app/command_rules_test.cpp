@@ -42,8 +42,7 @@ TEST(CommandRules, UnknownNamesAndCommandsNotBuiltYetAreNeverEnabled)
     TCommandState everything = idleWindow();
     everything.replaying = true;
     for (const char* name : {"", "actfilesave", "actFileSave ",
-                             "actPrintOut", "actScanner", "actFileReopen", "actOpenHtmlHelp",
-                             "actShowPalWindow"})
+                             "actPrintOut", "actScanner", "actFileReopen", "actOpenHtmlHelp"})
         EXPECT_FALSE(commandEnabled(name, everything)) << "'" << name << "'";
 }
 

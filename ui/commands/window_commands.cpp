@@ -48,7 +48,8 @@ void addWindowCommands(TMainForm& main, QMenu& menu)
         {"actShowHsvWindow", TMainForm::tr("&HSV")},
         {"actShowToneWindow", TMainForm::tr("&Tones")},
         {"actShowPatWindow", TMainForm::tr("Pa&ttern")},
-        {"actShowGradWindow", TMainForm::tr("&Gradations")}};
+        {"actShowGradWindow", TMainForm::tr("&Gradations")},
+        {"actShowPalWindow", TMainForm::tr("P&alette")}};
     for (const auto& [name, text] : shown) {
         const QString key = QString::fromLatin1(name);
         QAction* a = main.addCommand(menu, name, text, [&main, key] {
@@ -57,7 +58,7 @@ void addWindowCommands(TMainForm& main, QMenu& menu)
         });
         a->setCheckable(true);
     }
-    main.addPlaceholders(menu, {"actShowPalWindow", "actShowEnvWindow"});
+    main.addPlaceholders(menu, {"actShowEnvWindow"});
     main.addCommand(menu, "actShowNetWindow", TMainForm::tr("Network"), [] {});
     main.addCommand(menu, "actWindowInitAllPos", TMainForm::tr("Reset Window Positions"),
                     [&main] { main.docks().restoreDefaults(); });

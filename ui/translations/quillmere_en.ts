@@ -783,5 +783,53 @@
         <source>プレビュー(&amp;P)</source>
         <translation>&amp;Preview</translation>
     </message>
+    <message>
+        <source>ﾊﾟﾚｯﾄ</source>
+        <translation>palette colours</translation>
+    </message>
+    <message>
+        <source>読み込むことのできないﾊﾟﾚｯﾄ形式です！</source>
+        <translation>This palette format cannot be read!</translation>
+    </message>
+    <message>
+        <source>ﾊﾟﾚｯﾄﾌｧｲﾙのﾛｰﾄﾞに失敗しました！</source>
+        <translation>Failed to load the palette file!</translation>
+    </message>
+    <message>
+        <source>扱えないﾊﾟﾚｯﾄﾃﾞｰﾀ形式でした！</source>
+        <translation>The palette data could not be used!</translation>
+    </message>
+    <message>
+        <source>%d個の%sが読み込めませんでした！</source>
+        <translation>%d %s could not be read!</translation>
+    </message>
+    <message>
+        <source>CMYKﾊﾟﾚｯﾄは正常に色を変換できません！
+CMYKﾊﾟﾚｯﾄは破棄してよいですか？ (%d色中%d色)</source>
+        <translation>CMYK colours cannot be converted correctly!
+Discard the CMYK colours? (%d colours, %d of them CMYK)</translation>
+    </message>
+    <message>
+        <source>不正な拡張子です！</source>
+        <translation>Invalid file extension!</translation>
+    </message>
+    <message>
+        <source>ﾊﾟﾚｯﾄのｾｰﾌﾞに失敗しました！</source>
+        <translation>Failed to save the palette!</translation>
+    </message>
+    <message>
+        <source>ﾊﾟﾚｯﾄ用にﾒﾓﾘ確保できませんでした！
+操作は失敗しました</source>
+        <translation>Not enough memory for the palette!
+The operation failed</translation>
+    </message>
+    <message>
+        <source>Invalid ACO version!</source>
+        <translation>Invalid ACO version!</translation>
+    </message>
+    <message>
+        <source>palette: no memory!</source>
+        <translation>palette: no memory!</translation>
+    </message>
 </context>
 </TS>
