@@ -151,7 +151,6 @@ TTextWindow::TTextWindow(TDrawWindowWidget& window, TPoint origin, bool selectMo
             [this] { numberEdited(leadingField_, leading_, leadingText_); });
     connect(commitButton, &QPushButton::clicked, this, [this] { commit(); });
     connect(closeButton, &QPushButton::clicked, this, [this] { reject(); });
-    connect(buttons, &QDialogButtonBox::accepted, this, [] {}); // the commit button decides
 
     // Clicks in the drawing window move the origin while the window is open.
     window.installEventFilter(this);

@@ -87,7 +87,7 @@ std::unique_ptr<TTool> makeZoomTool(TDrawWindowWidget& window);
 std::unique_ptr<TTool> makePickerTool(TDrawWindowWidget& window);
 std::unique_ptr<TTool> makeViewTool(TDrawWindowWidget& window);
 std::unique_ptr<TTool> makeFillTool(TDrawWindowWidget& window);
-// Mode 5: the drag tools (the gradation so far).
+// Mode 5: the drag tools (move layer or selection, gradation, crop).
 std::unique_ptr<TTool> makeDragTool(TDrawWindowWidget& window);
 // Modes 6 (outlines drawn with the pen), 7 (filled shapes) and 8 (selections).
 enum class TShapeTarget { outline, filled, selection };
