@@ -58,12 +58,6 @@ inline bool isSelectionChannel(uint8_t sub)
            sub == channelEvent::colourMask;
 }
 
-// The head of a channel event. For the fills: `first` is the layer's offset when the region
-// was made, `second` the clicked paper point, `position` the displayed picture's paper origin
-// (the view variants only); options[0] the anti-alias switch, options[1] the wand's
-// combination mode, options[2] 1 when grown on the view; `optionValue` the colour limit;
-// `value` the mask slot a wand result goes to. `rect` is where the channel lies: in the
-// layer's image for the bucket, in the picture it was grown on for the wand.
 // The text tool's two records, as they are written before its channel: the font record
 // (LOGFONT, spacing, leading) and the text.
 struct TTextRecords {
@@ -71,6 +65,12 @@ struct TTextRecords {
     std::vector<uint8_t> text;
 };
 
+// The head of a channel event. For the fills: `first` is the layer's offset when the region
+// was made, `second` the clicked paper point, `position` the displayed picture's paper origin
+// (the view variants only); options[0] the anti-alias switch, options[1] the wand's
+// combination mode, options[2] 1 when grown on the view; `optionValue` the colour limit;
+// `value` the mask slot a wand result goes to. `rect` is where the channel lies: in the
+// layer's image for the bucket, in the picture it was grown on for the wand.
 struct TChannelEventHead {
     int16_t layer = 0;
     int16_t value = 0;
