@@ -7,6 +7,9 @@
 #include "paperfile/paper_file.h"
 #include "files/picture.h"
 #include "files/png_codec.h"
+#include "files/ora_layers.h"
+#include "files/ora_reader.h"
+#include "files/ora_writer.h"
 #include "files/psd_layers.h"
 #include "files/psd_reader.h"
 #include "files/psd_writer.h"
@@ -118,6 +121,28 @@ bool TDocument::loadFile(const std::string& path, TFileKind kind, std::string& w
         }
         if (!masksFromChannels(psd, paper)) {
             why = psdImportMessage(kMaskWord, int(PsdError::OutOfMemory));
+            return false;
+        }
+        paper.initialised = 1;
+        noRecording();
+        paper.refreshAll(flow_, 0, false);
+        return true;
+    }
+    case TFileKind::ora: {
+        TOraDocument ora;
+        const int error = readOraFile(path, ora);
+        if (error != 0) {
+            why = psdImportMessage(kLayerWord, error);
+            return false;
+        }
+        if (ora.width > kMaxPaperSide || ora.height > kMaxPaperSide) {
+            why = psdImportMessage(kLayerWord, int(OraError::BadSize));
+            return false;
+        }
+        paper.setPaperSize(flow_, ora.width, ora.height);
+        paper.dpi = ora.dpi;
+        if (!layersFromOra(ora, *paper.layers) || paper.layerCount() == 0) {
+            why = psdImportMessage(kLayerWord, int(OraError::OutOfMemory));
             return false;
         }
         paper.initialised = 1;
@@ -239,6 +264,12 @@ bool exportPaper(TPaper& paper, const std::string& ext, const std::string& out,
         TPsdDocument psd = documentFromLayers(*paper.layers, paper.width, paper.height, &merged);
         psd.resolution = paper.dpi > 0 ? paper.dpi : 72;
         return writePsd(psd, out, settings.psdVersion, settings.psdFlags);
+    }
+    if (ext == "ora") {
+        const TMTC merged = paper.picture();
+        const TOraDocument ora = oraFromLayers(*paper.layers, paper.width, paper.height,
+                                               paper.dpi > 0 ? paper.dpi : 72, &merged);
+        return writeOra(ora, out);
     }
     if (ext == "qmp")
         return savePaperFile(out, paper, paperFileOption::all) == PaperFileError::None;

@@ -195,8 +195,9 @@ bool loadAny(TDocument& doc, const std::string& path, std::string& why)
 int runExport(const TCommandLine& line, const TExportSettings& settings)
 {
     const std::string& ext = line.exportExtension;
-    if (ext != "png" && ext != "bmp" && ext != "jpg" && ext != "psd" && ext != "qmp") {
-        std::fprintf(stderr, "cannot export as \"%s\": use png, bmp, jpg, psd or qmp\n",
+    if (ext != "png" && ext != "bmp" && ext != "jpg" && ext != "psd" && ext != "ora" &&
+        ext != "qmp") {
+        std::fprintf(stderr, "cannot export as \"%s\": use png, bmp, jpg, psd, ora or qmp\n",
                      ext.c_str());
         return 2;
     }

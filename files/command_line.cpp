@@ -74,6 +74,7 @@ TFileKind fileKindOf(const std::string& path)
     if (ext == ".jpg") return TFileKind::jpeg;
     if (ext == ".png") return TFileKind::png;
     if (ext == ".psd") return TFileKind::psd;
+    if (ext == ".ora") return TFileKind::ora;
     return TFileKind::unknown;
 }
 

@@ -36,6 +36,7 @@ enum class TFileKind : int32_t {
     jpeg = 7,
     png = 8,
     psd = 9,
+    ora = 10, // OpenRaster
 };
 TFileKind fileKindOf(const std::string& path);
 inline bool isRecording(TFileKind kind)

@@ -15,15 +15,15 @@ PACKAGES=(
   # GUI toolkit and translations
   qt6-base-dev qt6-tools-dev qt6-l10n-tools
   # text, pictures, compression
-  libfreetype-dev libfontconfig-dev libpng-dev libjpeg62-turbo-dev libzstd-dev
+  libfreetype-dev libfontconfig-dev libpng-dev libjpeg62-turbo-dev libzstd-dev libzip-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # comparison benchmarks
   libpixman-1-dev libmypaint-dev libopencv-dev
   # fuzz targets and sanitizers
   clang libclang-rt-14-dev
-  # independent PSD reader for tests, headless screenshots, fonts
-  python3-psd-tools xvfb fonts-dejavu-core fonts-dejavu-extra fonts-ipafont-gothic
+  # independent PSD and OpenRaster readers for tests, headless screenshots, fonts
+  python3-psd-tools python3-pil xvfb fonts-dejavu-core fonts-dejavu-extra fonts-ipafont-gothic
 )
 
 missing=()

@@ -21,7 +21,8 @@ namespace {
 namespace fs = std::filesystem;
 
 struct TempFolder {
-    TempFolder() : path(fs::temp_directory_path() / ("quillmere-export-" + std::to_string(::getpid())))
+    TempFolder()
+        : path(fs::temp_directory_path() / ("quillmere-export-" + std::to_string(::getpid())))
     {
         fs::remove_all(path);
         fs::create_directories(path);
@@ -93,19 +94,22 @@ TEST(Export, JpegAndPsdFollowTheirSettings)
     ASSERT_TRUE(exportPaper(p, "psd", dir.file("v5.psd"), v5));
     ASSERT_TRUE(exportPaper(p, "psd", dir.file("v6.psd"), v6));
     ASSERT_TRUE(exportPaper(p, "psd", dir.file("raw.psd"), raw));
-    const std::vector<uint8_t> b5 = test::fileBytes(dir.file("v5.psd")), b6 = test::fileBytes(dir.file("v6.psd"));
+    const std::vector<uint8_t> b5 = test::fileBytes(dir.file("v5.psd")),
+                               b6 = test::fileBytes(dir.file("v6.psd"));
     const std::initializer_list<uint8_t> luni = {'l', 'u', 'n', 'i'};
     const std::initializer_list<uint8_t> name = {0xFF, 0x9A, 0xFF, 0x72, 0xFF, 0x94, 0x00, 0x31};
     EXPECT_FALSE(contains(b5, luni));
     EXPECT_TRUE(contains(b6, luni));
     EXPECT_TRUE(contains(b6, name));
     // Uncompressed channels: at least the 4 × 64 × 40 bytes of the layer.
-    EXPECT_GT(fs::file_size(dir.file("raw.psd")), fs::file_size(dir.file("v6.psd")) + 4 * 64 * 40 / 2);
+    EXPECT_GT(fs::file_size(dir.file("raw.psd")),
+              fs::file_size(dir.file("v6.psd")) + 4 * 64 * 40 / 2);
 
     // Detail for the quantiser to lose.
     for (int32_t y = 0; y < 40; ++y)
         for (int32_t x = 0; x < 64; ++x)
-            p.layer(0)->image()->SetPixel(x, y, 0xFF000000u | uint32_t((x * 37 ^ y * 91) * 0x010307));
+            p.layer(0)->image()->SetPixel(x, y,
+                                          0xFF000000u | uint32_t((x * 37 ^ y * 91) * 0x010307));
     p.refreshAll(d.doc.flow(), 0, false);
     TExportSettings rough, fine;
     rough.jpeg.quality = 5;
@@ -161,6 +165,44 @@ TEST(Export, APsdsExtraChannelsBecomeMasksAndItsErrorsAreNamed)
                   readPsd(bytes, ignored));
     EXPECT_EQ(why, expected);
     EXPECT_NE(why.find("(err=2)"), std::string::npos); // a wrong signature
+}
+
+TEST(Export, AnOpenRasterFileOpensAsTheLayersItWasSavedFrom)
+{
+    TempFolder dir;
+    Doc d;
+    paintPaper(d);
+    TPaper& p = d.doc.paper();
+    const int32_t second = p.layers->CreateLayer(1, 64, 40, true, 200, 5, false);
+    ASSERT_GE(second, 0);
+    p.layer(second)->name = "shade";
+    p.layer(second)->image()->SetPixel(5, 7, 0x80FF0000u);
+    p.layer(second)->visible = false;
+    p.refreshAll(d.doc.flow(), 0, false);
+    ASSERT_TRUE(exportPaper(p, "ora", dir.file("layers.ora"), TExportSettings{}));
+    EXPECT_EQ(fileKindOf(dir.file("layers.ora")), TFileKind::ora);
+    EXPECT_EQ(fileKindOf("SHOUTED.ORA"), TFileKind::ora);
+
+    Doc back;
+    std::string why;
+    ASSERT_TRUE(back.doc.loadFile(dir.file("layers.ora"), TFileKind::ora, why)) << why;
+    TPaper& q = back.doc.paper();
+    EXPECT_EQ(q.width, 64);
+    EXPECT_EQ(q.height, 40);
+    ASSERT_EQ(q.layerCount(), 2);
+    EXPECT_EQ(q.layer(0)->name, "ﾚｲﾔ1");
+    EXPECT_EQ(q.layer(1)->name, "shade");
+    EXPECT_EQ(q.layer(1)->opacity, 200);
+    EXPECT_EQ(q.layer(1)->mode, 5);
+    EXPECT_FALSE(q.layer(1)->visible);
+    EXPECT_EQ(q.layer(1)->image()->GetPixel(5, 7), 0x80FF0000u);
+    EXPECT_EQ(q.layer(0)->image()->GetPixel(20, 20), 0xFF000000u | uint32_t(20 * 0x030507));
+
+    // Not an archive at all: the reader's code in the import message.
+    std::ofstream(dir.file("broken.ora"), std::ios::binary) << "PK but no archive";
+    Doc broken;
+    EXPECT_FALSE(broken.doc.loadFile(dir.file("broken.ora"), TFileKind::ora, why));
+    EXPECT_NE(why.find("(err="), std::string::npos);
 }
 
 } // namespace qm

@@ -22,9 +22,9 @@ namespace {
 
 QString openFilter()
 {
-    return QStringLiteral("All supported (*.qmp *.vkb *.qm3 *.zx3 *.qme *.vke *.bmp *.jpg *.png *.psd);;"
+    return QStringLiteral("All supported (*.qmp *.vkb *.qm3 *.zx3 *.qme *.vke *.bmp *.jpg *.png *.psd *.ora);;"
                           "Papers (*.qmp *.vkb);;Recordings (*.qm3 *.zx3 *.qme *.vke);;"
-                          "Pictures (*.bmp *.jpg *.png *.psd);;All files (*)");
+                          "Pictures (*.bmp *.jpg *.png *.psd *.ora);;All files (*)");
 }
 
 void fileNew(TMainForm& main)
@@ -54,12 +54,13 @@ void exportPicture(TMainForm& main)
     QString path = QFileDialog::getSaveFileName(
         &main, TMainForm::tr("Export Picture"),
         folder + QLatin1Char('/') + QFileInfo(w->path()).completeBaseName() + ".png",
-        QStringLiteral("PNG (*.png);;JPEG (*.jpg);;BMP (*.bmp);;Layered PSD (*.psd)"), &selected);
+        QStringLiteral("PNG (*.png);;JPEG (*.jpg);;BMP (*.bmp);;Layered PSD (*.psd);;"
+                       "Layered OpenRaster (*.ora)"), &selected);
     if (path.isEmpty())
         return;
     QString ext = QFileInfo(path).suffix().toLower();
     if (ext != QLatin1String("png") && ext != QLatin1String("jpg") && ext != QLatin1String("bmp") &&
-        ext != QLatin1String("psd")) {
+        ext != QLatin1String("psd") && ext != QLatin1String("ora")) {
         ext = selected.section(QLatin1Char('.'), 1, 1).section(QLatin1Char(')'), 0, 0);
         path += QLatin1Char('.') + ext;
     }
