@@ -3,25 +3,13 @@
 // channel packet (its sub-code from the first byte of that part: text onto the layer or into
 // the selection). A damaged record or channel must stop the replay, never crash it.
 #include "core/byte_io.h"
-#include "events/event_file.h"
-#include "events/event_mngr.h"
-#include "paper/paper.h"
+#include "replay_paper.h"
 #include "text/font_record.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-namespace {
-
-class QuietWindow : public qm::TDrawWindow {
-  public:
-    qm::MessageSink& messages() override { return sink; }
-    qm::CollectingMessageSink sink;
-};
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -40,7 +28,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         __builtin_trap();
 
     qm::ByteWriter stream;
-    stream.u8(2), stream.u8(8), stream.i32(40), stream.i32(30), stream.zeros(20);
     stream.u8(0), stream.u8(32);
     stream.bytes(bytes, font);
     stream.u8(0), stream.u8(33);
@@ -48,20 +35,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     stream.u8(13), stream.u8(channelSub);
     stream.bytes(bytes + font + text, rest - font - text);
 
-    qm::TEventFileData file;
-    file.stream = stream.data();
-    file.eventCount = 2;
-    file.formatCode = 17;
-    QuietWindow window;
-    qm::TStroke stroke;
-    qm::TPaperServices services;
-    services.liveStroke = &stroke;
-    services.makeEvents = qm::eventRecorder(&stroke, nullptr, 8);
-    qm::TPaper paper(window, services);
-    qm::TFlowImage flow(&paper);
-    auto& events = static_cast<qm::CEventMngr&>(*paper.eventMngr);
-    events.maxSide = 256;
-    if (events.openForReplay(std::move(file), flow) == qm::TReplayOpen::success)
-        events.replayAll(flow);
+    qm::fuzz::replayAfterNewPaper(stream.data(), 2);
     return 0;
 }
