@@ -288,16 +288,7 @@ TFormCloud::TFormCloud(TFilterPreviewHost& host, QWidget* parent)
     changed();
 }
 
-TFilterParams TFormCloud::params() const
-{
-    TCloudParams p;
-    p.contrast = contrast_->value();
-    patternSize(p.width, p.height);
-    p.seed = seed_;
-    p.background = background_;
-    p.foreground = foreground_;
-    return p;
-}
+TFilterParams TFormCloud::params() const { return patternParams<TCloudParams>(); }
 
 TFormRock::TFormRock(TFilterPreviewHost& host, QWidget* parent)
     : TPatternDialog(host, true, lastAccepted, parent)
@@ -307,13 +298,8 @@ TFormRock::TFormRock(TFilterPreviewHost& host, QWidget* parent)
 
 TFilterParams TFormRock::params() const
 {
-    TRockParams p;
-    p.contrast = contrast_->value();
+    TRockParams p = patternParams<TRockParams>();
     p.softness = softness_->value();
-    patternSize(p.width, p.height);
-    p.seed = seed_;
-    p.background = background_;
-    p.foreground = foreground_;
     return p;
 }
 

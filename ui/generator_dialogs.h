@@ -6,6 +6,7 @@
 #include "ui/filter_dialogs.h"
 
 #include <QPushButton>
+#include <QSlider>
 
 #include <array>
 #include <cstdint>
@@ -17,7 +18,6 @@ class QComboBox;
 class QDial;
 class QLabel;
 class QLineEdit;
-class QSlider;
 
 namespace qm::ui {
 
@@ -91,6 +91,17 @@ class TPatternDialog : public TViewBoxDialog {
     // The pattern's size as the fields stand (unreadable or out of range: clamped), or the
     // layer's without repeat.
     void patternSize(int& width, int& height) const;
+    // What the cloud and the rock share: contrast, size, seed and the two colours.
+    template <typename P> P patternParams() const
+    {
+        P p;
+        p.contrast = contrast_->value();
+        patternSize(p.width, p.height);
+        p.seed = seed_;
+        p.background = background_;
+        p.foreground = foreground_;
+        return p;
+    }
 
     bool rock_;
     TValues& remembered_;
