@@ -14,5 +14,7 @@ if [[ "${QUILLMERE_SKIP_SANITIZERS:-0}" != 1 ]]; then
       -DQUILLMERE_SANITIZE=ON -DQUILLMERE_BUILD_BENCH=OFF
   fi
   cmake --build "$SANITIZE_DIR" -j "$(nproc)"
-  (cd "$SANITIZE_DIR" && ctest --output-on-failure -j "$(nproc)" "$@")
+  (cd "$SANITIZE_DIR" &&
+    LSAN_OPTIONS="suppressions=$ROOT/scripts/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
+      ctest --output-on-failure -j "$(nproc)" "$@")
 fi
