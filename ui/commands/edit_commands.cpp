@@ -83,15 +83,7 @@ void pasteAsNewPaper(TMainForm& main)
         showWarning(TMainForm::tr("The clipboard holds no picture."));
         return;
     }
-    TDrawWindowWidget* window =
-        main.newPaper(TMainForm::tr("Clipboard"), picture.image.width(), picture.image.height());
-    if (!window) return;
-    TImagePlacement placement;
-    placement.layer = window->paper().currentLayerIndex();
-    placement.image = std::move(picture.image);
-    runPaperEdit(main, [&](TDrawWindowWidget&, TPaper& p, TFlowImage& flow) {
-        p.placeImage(flow, placeEvent::intoLayer, placement, true);
-    });
+    newPaperHolding(main, TMainForm::tr("Clipboard"), std::move(picture.image));
 }
 
 void resizeCanvas(TMainForm& main)

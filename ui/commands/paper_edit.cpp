@@ -24,6 +24,19 @@ void runPaperEdit(TMainForm& main,
     emit window->stateChanged();
 }
 
+TDrawWindowWidget* newPaperHolding(TMainForm& main, const QString& title, TMTC picture)
+{
+    TDrawWindowWidget* window = main.newPaper(title, picture.width(), picture.height());
+    if (!window) return nullptr;
+    TImagePlacement placement;
+    placement.layer = window->paper().currentLayerIndex();
+    placement.image = std::move(picture);
+    runPaperEdit(main, [&](TDrawWindowWidget&, TPaper& p, TFlowImage& flow) {
+        p.placeImage(flow, placeEvent::intoLayer, placement, true);
+    });
+    return window;
+}
+
 bool askGoOnWithoutUndo(const std::string& question)
 {
     return confirmWarning(

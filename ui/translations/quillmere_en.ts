@@ -831,5 +831,25 @@ The operation failed</translation>
         <source>palette: no memory!</source>
         <translation>palette: no memory!</translation>
     </message>
+    <message>
+        <source>印刷</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>ﾌﾟﾘﾝﾀ</source>
+        <translation>Printer</translation>
+    </message>
+    <message>
+        <source>ｾﾝﾀﾘﾝｸﾞ(&amp;C)</source>
+        <translation>&amp;Centre</translation>
+    </message>
+    <message>
+        <source>ﾌﾟﾘﾝﾀが見つかりません!&#xd;ﾃﾞﾌｫﾙﾄﾌﾟﾘﾝﾀを設定して下さい!!</source>
+        <translation>No printer was found!&#xd;Please set up a default printer!!</translation>
+    </message>
+    <message>
+        <source>印刷に失敗しました!</source>
+        <translation>Printing failed!</translation>
+    </message>
 </context>
 </TS>
