@@ -1,6 +1,6 @@
 // When each menu command of the main window can run: a pure function of the program's state
 // and the active drawing window's, looked up by the command's action name ("actFileSave").
-// Commands whose work is not built yet, and names it does not know, are never enabled.
+// Names it does not know are never enabled.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +26,7 @@ struct TCommandState {
     int32_t maskCount = 0;
     int32_t currentLayer = -1;
     bool canPaste = false; // the clipboard holds a picture
+    bool hasRecentFiles = false;
 };
 
 bool commandEnabled(std::string_view action, const TCommandState& state);

@@ -1,6 +1,7 @@
 #include "app/document.h"
 
 #include "core/dib_header.h"
+#include "core/pixel_math.h"
 #include "files/app_profile.h"
 #include "select/mask_mngr.h"
 #include "files/jpeg_codec.h"
@@ -274,6 +275,68 @@ bool exportPaper(TPaper& paper, const std::string& ext, const std::string& out,
     if (ext == "qmp")
         return savePaperFile(out, paper, paperFileOption::all) == PaperFileError::None;
     return false;
+}
+
+std::string layerPictureName(const std::string& paperName, int32_t number)
+{
+    const std::string layer = "layer" + std::to_string(number);
+    return paperName.empty() ? layer : paperName + "_" + layer;
+}
+
+namespace {
+
+// One layer's pixels over the paper's rectangle; what the layer does not cover is transparent.
+TMTC layerOnPaper(const CLayerData& layer, int32_t width, int32_t height)
+{
+    TMTC out(width, height);
+    for (int32_t y = 0; y < height; ++y)
+        std::fill_n(out.row(y), width, 0u);
+    layer.image()->ExportTo(out, {0, 0}, false, 255, {layer.offsetX, layer.offsetY, width, height});
+    return out;
+}
+
+void flattenOver(TMTC& image, uint32_t colour)
+{
+    for (int32_t y = 0; y < image.height(); ++y) {
+        uint32_t* row = image.row(y);
+        for (int32_t x = 0; x < image.width(); ++x) {
+            const uint32_t p = row[x], a = p >> 24;
+            uint32_t out = 0xFF000000u;
+            for (int shift = 0; shift < 24; shift += 8)
+                out |= Lerp255((p >> shift) & 0xFF, (colour >> shift) & 0xFF, a) << shift;
+            row[x] = out;
+        }
+    }
+}
+
+} // namespace
+
+TLayerExport exportLayers(TPaper& paper, const std::string& ext, const std::string& folder,
+                          const std::string& paperName, const TExportSettings& settings)
+{
+    TLayerExport result;
+    for (int32_t i = 0; i < paper.layers->Count(); ++i) {
+        const CLayerData* layer = paper.layers->Get(i);
+        if (!layer || !layer->image())
+            continue;
+        const std::string path =
+            (std::filesystem::path(folder) / (layerPictureName(paperName, i + 1) + "." + ext)).string();
+        TMTC picture = layerOnPaper(*layer, paper.width, paper.height);
+        bool saved = false;
+        if (ext == "png") {
+            saved = savePng(picture, path, paper.dpi);
+        } else if (ext == "bmp" || ext == "jpg") {
+            flattenOver(picture, paper.paperColor);
+            saved = ext == "bmp" ? saveBmp24(picture, path, paper.dpi)
+                                 : saveJpeg(picture, path, settings.jpeg, paper.dpi);
+        }
+        if (!saved) {
+            result.failed = path;
+            break;
+        }
+        result.written.push_back(path);
+    }
+    return result;
 }
 
 std::string nextAutoSavePath(const std::string& folder, int32_t year, int32_t month, int32_t day)

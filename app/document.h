@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace qm {
 
@@ -77,6 +78,22 @@ TExportSettings exportSettingsOf(const CAppProfile& profile);
 // Writes the paper as a picture by extension: "png", "bmp", "jpg", "psd" (layered) or "qmp".
 bool exportPaper(TPaper& paper, const std::string& extension, const std::string& path,
                  const TExportSettings& settings);
+
+// The name of one layer's own picture (without extension): "<paper>_layer<n>", or "layer<n>"
+// for a paper without a name.
+std::string layerPictureName(const std::string& paperName, int32_t number);
+
+// Writes each layer as a picture of its own ("png", "bmp" or "jpg") into the folder, numbered
+// from 1 at the bottom of the stack: the layer alone, cut to the paper, hidden or not. PNG keeps
+// its transparency; BMP and JPEG, which have none, show it over the paper colour. The paths
+// written, in order; `failed` names the first file that could not be written (the ones after
+// it are not tried).
+struct TLayerExport {
+    std::vector<std::string> written;
+    std::string failed;
+};
+TLayerExport exportLayers(TPaper& paper, const std::string& extension, const std::string& folder,
+                          const std::string& paperName, const TExportSettings& settings);
 
 // The automatic picture save's next file: "<folder>/<y>-<m>-<d>-<n>.bmp" with the smallest n
 // from 0 upwards that does not exist yet.

@@ -104,6 +104,7 @@ void visitConfig(TConfigSettings& s, V& v)
     v.boolean("useFilePreview", s.useFilePreview);
     v.boolean("useZoomAntialias", s.useZoomAntialias);
     v.integer("mouseMBtnFunc", s.mouseMBtnFunc, 0, 10);
+    v.integer("language", s.language, 0, 2);
     v.real("opaquePaint", s.opaquePaint);
     v.real("opaqueAreaFill", s.opaqueAreaFill);
     v.real("opaqueSeedFill", s.opaqueSeedFill);

@@ -46,6 +46,7 @@ struct TConfigSettings {
     bool rgbPalBarFixed = false, useRBtnColPicker = false, zoomToolAsButton = false;
     bool useAutoScroll = false, useFilePreview = true, useZoomAntialias = true;
     int32_t mouseMBtnFunc = 0; // 0..10
+    int32_t language = 0;      // 0 the desktop's, 1 English, 2 Japanese; read at start
     float opaquePaint = 1.0f, opaqueAreaFill = 1.0f, opaqueSeedFill = 1.0f, opaqueGradate = 1.0f,
           opaqueDraw = 1.0f, opaqueLine = 1.0f, opaqueFont = 1.0f;
 };

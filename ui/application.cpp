@@ -183,7 +183,9 @@ int runApplication(int argc, char** argv, const TCommandLine& line)
     const QString settingsFile = qEnvironmentVariable("QUILLMERE_SETTINGS_FILE");
     TApplicationShell shell(settingsFile.isEmpty() ? std::make_unique<TQtSettingsStore>()
                                                    : std::make_unique<TQtSettingsStore>(settingsFile));
-    if (!attachLanguage()) {
+    int32_t language = 0;
+    shell.store().readInt(CAppProfile::kConfig, "language", language);
+    if (!attachLanguage(language)) {
         showWarning(uiText("Failed to load \"%s\"!", {QStringLiteral(":/i18n/quillmere_en.qm")}));
         return 1;
     }

@@ -144,10 +144,23 @@ QAction* TMainForm::addCommand(QMenu& menu, const char* name, const QString& tex
     return action;
 }
 
-void TMainForm::addPlaceholders(QMenu& menu, std::initializer_list<const char*> names)
+void TMainForm::attachRecentMenu(QMenu* menu)
 {
-    for (const char* name : names)
-        addCommand(menu, name, QString::fromLatin1(name + 3), nullptr);
+    recentMenu_ = menu;
+    QAction* entry = menu->menuAction();
+    entry->setObjectName(QStringLiteral("actFileReopen"));
+    commands_[entry->objectName()] = {entry, nullptr};
+}
+
+bool TMainForm::commandActs(const QString& name) const
+{
+    const auto it = commands_.find(name);
+    if (it == commands_.end())
+        return false;
+    if (it->second.run)
+        return true;
+    const QMenu* menu = it->second.action->menu();
+    return menu && !menu->actions().isEmpty();
 }
 
 QMenu* TMainForm::addMenu(const QString& title)
@@ -199,6 +212,7 @@ TCommandState TMainForm::commandState() const
     TCommandState state;
     state.replayOnly = replayOnly;
     state.canPaste = clipboardHasPicture();
+    state.hasRecentFiles = !recent_.isEmpty();
     TDrawWindowWidget* w = activeDrawWindow();
     if (!w)
         return state;
@@ -469,10 +483,7 @@ void TMainForm::addRecent(const QString& path)
 
 void TMainForm::rebuildRecentMenu()
 {
-    QAction* reopen = action(QStringLiteral("actFileReopen"));
     recentMenu_->clear();
-    recentMenu_->addAction(reopen);
-    reopen->setVisible(recent_.isEmpty());
     for (int i = 0; i < recent_.size(); ++i) {
         const QString path = recent_[i];
         QAction* a = recentMenu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(path));

@@ -69,14 +69,14 @@ public:
 
     // ---- for the menus' command files (ui/commands) ----
     TAppContext& app() { return app_; }
-    // A command's action in a menu; `run` empty for a command whose work is not built yet.
-    // It runs only while its rule allows.
+    // A command's action in a menu. It runs only while its rule allows.
     QAction* addCommand(QMenu& menu, const char* name, const QString& text,
                         std::function<void()> run, const QKeySequence& shortcut = {});
-    // Commands whose work comes later: present, never enabled.
-    void addPlaceholders(QMenu& menu, std::initializer_list<const char*> names);
-    // The submenu that lists the recent files.
-    void attachRecentMenu(QMenu* menu) { recentMenu_ = menu; }
+    // The submenu that lists the recent files: its own entry is the command "actFileReopen".
+    void attachRecentMenu(QMenu* menu);
+    // Whether the command does something when chosen: it runs work of its own or opens a
+    // submenu of entries that do.
+    bool commandActs(const QString& name) const;
     // A text for the status bar at once.
     void showStatusNow(const QString& text);
 

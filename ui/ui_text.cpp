@@ -67,9 +67,9 @@ QString uiText(const char* source, const QStringList& fields)
 
 bool englishAttached() { return g_english; }
 
-bool attachLanguage()
+bool attachLanguage(int32_t setting)
 {
-    if (QLocale().language() == QLocale::Japanese)
+    if (setting == 2 || (setting != 1 && QLocale().language() == QLocale::Japanese))
         return true;
     auto* translator = new QTranslator(QCoreApplication::instance());
     if (!translator->load(QStringLiteral(":/i18n/quillmere_en.qm"))) {

@@ -27,8 +27,9 @@ QString uiText(const char* source, const QStringList& fields);
 
 // Whether the English texts are attached (what the language actions show).
 bool englishAttached();
-// Attaches the English texts unless the locale is Japanese; false when they cannot be loaded.
-bool attachLanguage();
+// Attaches the English texts for the "language" setting: 1 English, 2 Japanese (the texts as
+// written), 0 English unless the desktop's locale is Japanese. False when they cannot be loaded.
+bool attachLanguage(int32_t setting);
 
 // The caption of warnings: "<warning> (<program>)".
 QString warningCaption();

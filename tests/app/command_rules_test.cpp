@@ -37,13 +37,35 @@ constexpr std::initializer_list<const char*> kAlways = {
 
 } // namespace
 
-TEST(CommandRules, UnknownNamesAndCommandsNotBuiltYetAreNeverEnabled)
+TEST(CommandRules, UnknownNamesAreNeverEnabled)
 {
     TCommandState everything = idleWindow();
     everything.replaying = true;
-    for (const char* name : {"", "actfilesave", "actFileSave ",
-                             "actPrintOut", "actScanner", "actFileReopen", "actOpenHtmlHelp"})
+    everything.hasRecentFiles = true;
+    for (const char* name : {"", "actfilesave", "actFileSave ", "actPrint", "actScannerX"})
         EXPECT_FALSE(commandEnabled(name, everything)) << "'" << name << "'";
+}
+
+TEST(CommandRules, PrintingNeedsAStillPaperAndScanningNeverAWindow)
+{
+    TCommandState s;
+    EXPECT_FALSE(commandEnabled("actPrintOut", s));
+    expectAll({"actPrinterSetup", "actScanner", "actShowEnvWindow", "actOpenHtmlHelp"}, s, true);
+    s = idleWindow();
+    EXPECT_TRUE(commandEnabled("actPrintOut", s));
+    s.strokeInProgress = true;
+    EXPECT_FALSE(commandEnabled("actPrintOut", s));
+    s.replayOnly = true;
+    expectAll({"actPrinterSetup", "actScanner", "actFileReopen"}, s, false);
+    expectAll({"actShowEnvWindow", "actOpenHtmlHelp"}, s, true);
+}
+
+TEST(CommandRules, TheRecentFilesOpenOnceThereAreAny)
+{
+    TCommandState s;
+    EXPECT_FALSE(commandEnabled("actFileReopen", s));
+    s.hasRecentFiles = true;
+    EXPECT_TRUE(commandEnabled("actFileReopen", s)) << "with or without a window";
 }
 
 TEST(CommandRules, WithoutADrawingWindowOnlyTheProgramsOwnCommandsRun)

@@ -1,11 +1,15 @@
-// The File menu: new, open, recent files, close, save, export, the snapshot, print and scan
-// (not built yet) and quit.
+// The File menu: new, open, recent files, close, save, export, the snapshot, print, scan and
+// quit.
 #include "app/document.h"
 #include "paperfile/paper_file.h"
 #include "ui/commands/commands.h"
 #include "ui/draw_window.h"
 #include "ui/main_window.h"
 #include "ui/new_paper_dialog.h"
+#include "ui/picture_export.h"
+#include "ui/print_out.h"
+#include "ui/scan_dialog.h"
+#include "ui/commands/paper_edit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -46,30 +50,23 @@ void fileOpen(TMainForm& main)
     main.openByPath(path);
 }
 
-void exportPicture(TMainForm& main)
+void printActivePaper(TMainForm& main)
 {
     TDrawWindowWidget* w = main.activeDrawWindow();
-    const QString folder = QString::fromStdString(main.app().profile.fileIO.savePath);
-    QString selected;
-    QString path = QFileDialog::getSaveFileName(
-        &main, TMainForm::tr("Export Picture"),
-        folder + QLatin1Char('/') + QFileInfo(w->path()).completeBaseName() + ".png",
-        QStringLiteral("PNG (*.png);;JPEG (*.jpg);;BMP (*.bmp);;Layered PSD (*.psd);;"
-                       "Layered OpenRaster (*.ora)"), &selected);
-    if (path.isEmpty())
+    const QString name = w->path().isEmpty() ? QString::fromStdString(w->paper().title)
+                                             : QFileInfo(w->path()).completeBaseName();
+    printPaper(&main, w->paper(), name);
+}
+
+// A scanned picture becomes a new paper of its size, with the scanner's resolution.
+void scanNewPaper(TMainForm& main)
+{
+    std::optional<TScannedPicture> scan = acquireScan(&main);
+    if (!scan)
         return;
-    QString ext = QFileInfo(path).suffix().toLower();
-    if (ext != QLatin1String("png") && ext != QLatin1String("jpg") && ext != QLatin1String("bmp") &&
-        ext != QLatin1String("psd") && ext != QLatin1String("ora")) {
-        ext = selected.section(QLatin1Char('.'), 1, 1).section(QLatin1Char(')'), 0, 0);
-        path += QLatin1Char('.') + ext;
-    }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool saved = exportPaper(w->paper(), ext.toStdString(), path.toStdString(),
-                                   exportSettingsOf(main.app().profile));
-    QApplication::restoreOverrideCursor();
-    if (!saved)
-        showWarning(uiText(kSaveItemFailed, {TMainForm::tr("Picture"), path, QStringLiteral("0")}));
+    TDrawWindowWidget* window = newPaperHolding(main, TMainForm::tr("Scan"), std::move(scan->picture));
+    if (window && scan->dpi > 0)
+        window->paper().dpi = scan->dpi;
 }
 
 void saveAutoBmp(TMainForm& main)
@@ -95,9 +92,7 @@ void addFileCommands(TMainForm& main, QMenu& menu)
                     QKeySequence::New);
     main.addCommand(menu, "actFileOpen", TMainForm::tr("&Open..."), [&main] { fileOpen(main); },
                     QKeySequence::Open);
-    QMenu* recent = menu.addMenu(TMainForm::tr("Open &Recent"));
-    main.addCommand(*recent, "actFileReopen", TMainForm::tr("(none)"), nullptr);
-    main.attachRecentMenu(recent);
+    main.attachRecentMenu(menu.addMenu(TMainForm::tr("Open &Recent")));
     main.addCommand(menu, "actFileClose", TMainForm::tr("&Close"),
                     [&main] { main.mdiArea()->closeActiveSubWindow(); }, QKeySequence::Close);
     menu.addSeparator();
@@ -111,7 +106,11 @@ void addFileCommands(TMainForm& main, QMenu& menu)
     main.addCommand(menu, "actSaveAutoBmp", TMainForm::tr("Save Snapshot &BMP"),
                     [&main] { saveAutoBmp(main); });
     menu.addSeparator();
-    main.addPlaceholders(menu, {"actPrintOut", "actPrinterSetup", "actScanner"});
+    main.addCommand(menu, "actPrintOut", TMainForm::tr("&Print..."), [&main] { printActivePaper(main); },
+                    QKeySequence::Print);
+    main.addCommand(menu, "actPrinterSetup", TMainForm::tr("P&rinter Setup..."),
+                    [&main] { printerSetup(&main); });
+    main.addCommand(menu, "actScanner", TMainForm::tr("Sc&an..."), [&main] { scanNewPaper(main); });
     menu.addSeparator();
     main.addCommand(menu, "actCloseApp", TMainForm::tr("&Quit"), [&main] { main.close(); },
                     QKeySequence::Quit);

@@ -1,4 +1,4 @@
-// The Help menu: the help file (not built yet), the web pages, the language in use, about.
+// The Help menu: the manual, the web pages, the language in use, about.
 #include "ui/commands/commands.h"
 #include "ui/main_window.h"
 
@@ -6,6 +6,11 @@
 #include <QActionGroup>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
 #include <QMenu>
 #include <QMessageBox>
 #include <QUrl>
@@ -16,6 +21,37 @@ namespace {
 
 constexpr const char* kHomePage = "https://quillmere.org/";
 constexpr const char* kUploadPage = "https://quillmere.org/gallery/upload";
+
+// The manual the browser reads: the copy installed with the program, else the one built into
+// it, written out into the cache folder (again only when it changed).
+QString manualFile()
+{
+    const QString installed = QCoreApplication::applicationDirPath() +
+                              QStringLiteral("/../share/doc/quillmere/manual.html");
+    if (QFileInfo::exists(installed))
+        return QFileInfo(installed).canonicalFilePath();
+    QFile embedded(QStringLiteral(":/docs/manual.html"));
+    if (!embedded.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray page = embedded.readAll();
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    const QString path = folder + QStringLiteral("/manual.html");
+    QFile existing(path);
+    if (existing.open(QIODevice::ReadOnly) && existing.readAll() == page)
+        return path;
+    QDir().mkpath(folder);
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(page) != page.size() || !out.commit())
+        return {};
+    return path;
+}
+
+void openManual()
+{
+    const QString path = manualFile();
+    if (path.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        showWarning(TMainForm::tr("The manual could not be opened.\r    path = %1").arg(path));
+}
 
 void showAbout(TMainForm& main)
 {
@@ -28,7 +64,7 @@ void showAbout(TMainForm& main)
 
 void addHelpCommands(TMainForm& main, QMenu& menu)
 {
-    main.addPlaceholders(menu, {"actOpenHtmlHelp"});
+    main.addCommand(menu, "actOpenHtmlHelp", TMainForm::tr("&Manual"), openManual, QKeySequence::HelpContents);
     main.addCommand(menu, "actWebHomePage", TMainForm::tr("Home Page"),
                     [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePage))); });
     main.addCommand(menu, "actWebRegEvent", TMainForm::tr("Upload a Recording"),

@@ -1,7 +1,8 @@
-// The Window menu: the tool windows shown or hidden, their default places, fitting the drawing
-// window to its paper, arranging and switching the drawing windows, the tablet tester.
+// The Window menu: the tool windows shown or hidden, the options, their default places, fitting
+// the drawing window to its paper, arranging and switching the drawing windows, the tablet tester.
 #include "ui/commands/commands.h"
 #include "ui/draw_window.h"
+#include "ui/env_dialog.h"
 #include "ui/main_window.h"
 #include "ui/tablet_tester.h"
 #include "ui/tool_docks.h"
@@ -23,6 +24,24 @@ void fitWindowToPaper(TMainForm& main)
     const QSize want(int(w->paper().width * s), int(w->paper().height * s));
     frame->resize(frame->size() - w->size() + want.boundedTo(main.mdiArea()->size()));
     w->centreOn(QPointF(w->paper().width / 2.0, w->paper().height / 2.0));
+}
+
+// The options: OK stores them, and what can change at once does.
+void showOptions(TMainForm& main)
+{
+    TFormEnv dialog(main.app(), &main);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    dialog.store(main.app());
+    const TConfigSettings& config = main.app().profile.config;
+    main.action(QStringLiteral("actViewAntiAlias"))->setChecked(config.useZoomAntialias);
+    for (TDrawWindowWidget* w : main.drawWindows()) {
+        w->setAntiAlias(config.useZoomAntialias);
+        if (w->paper().undoMngr)
+            w->paper().undoMngr->SetLimits(config.undoMax, config.undoMax);
+        if (w->paper().gridShown)
+            w->paper().setGrid(true, config.gridW, config.gridH, true);
+    }
 }
 
 void showTabletTester(TMainForm& main)
@@ -58,7 +77,7 @@ void addWindowCommands(TMainForm& main, QMenu& menu)
         });
         a->setCheckable(true);
     }
-    main.addPlaceholders(menu, {"actShowEnvWindow"});
+    main.addCommand(menu, "actShowEnvWindow", TMainForm::tr("&Options..."), [&main] { showOptions(main); });
     main.addCommand(menu, "actShowNetWindow", TMainForm::tr("Network"), [] {});
     main.addCommand(menu, "actWindowInitAllPos", TMainForm::tr("Reset Window Positions"),
                     [&main] { main.docks().restoreDefaults(); });
