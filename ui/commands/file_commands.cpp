@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMenu>
+#include <QPrinter>
 
 namespace qm::ui {
 
@@ -55,7 +56,9 @@ void printActivePaper(TMainForm& main)
     TDrawWindowWidget* w = main.activeDrawWindow();
     const QString name = w->path().isEmpty() ? QString::fromStdString(w->paper().title)
                                              : QFileInfo(w->path()).completeBaseName();
-    printPaper(&main, w->paper(), name);
+    // Without a printer the page goes to a file: say where.
+    if (printPaper(&main, w->paper(), name) && programPrinter().outputFormat() == QPrinter::PdfFormat)
+        main.showStatusNow(TMainForm::tr("Printed to %1").arg(programPrinter().outputFileName()));
 }
 
 // A scanned picture becomes a new paper of its size, with the scanner's resolution.
