@@ -229,6 +229,18 @@ bool TDocument::finishReplay()
     return events().switchToAppend();
 }
 
+bool TDocument::restoreRecording(TEventFileData data)
+{
+    replaying_ = false;
+    if (legacy_ || !paper_->eventMngr ||
+        events().openForReplay(std::move(data), flow_) != TReplayOpen::success)
+        return false;
+    replaying_ = true;
+    // A damaged last event ends the replay early: what came before it stays.
+    events().replayAll(flow_);
+    return finishReplay();
+}
+
 int32_t TDocument::replayProgress() const
 {
     if (legacy_)

@@ -3,6 +3,7 @@
 // recording one step at a time. The drawing window and the headless modes share it.
 #pragma once
 
+#include "events/event_file.h"
 #include "events/event_mngr.h"
 #include "events/legacy_replay.h"
 #include "files/command_line.h"
@@ -51,6 +52,10 @@ public:
     // What stopped a replay that needed an operation this program lacks (empty otherwise).
     std::string missingOperation() const;
     const TLegacyReplay* legacy() const { return legacy_.get(); }
+
+    // Replays a recording to its end at once (a journal's, when a paper is restored) and goes
+    // on recording after it; false when it does not replay from its start.
+    bool restoreRecording(TEventFileData data);
 
     // Papers that did not come from a recording or a new paper record nothing new.
     void noRecording();

@@ -51,8 +51,7 @@ bool CEventMngr::beginRecording(TStroke* stroke, const CPatMngrBase* tones, int3
 {
     stroke_ = stroke;
     tones_ = tones;
-    stream_.clear();
-    committedEnd_ = 0;
+    startStream();
     eventCount_ = 0;
     forgetWrittenState();
     lastState_[stateRecord::version] = {};
@@ -65,6 +64,7 @@ bool CEventMngr::beginRecording(TStroke* stroke, const CPatMngrBase* tones, int3
     formatCode = kFormatCode;
     headerFlags = 0;
     writeVersionRecord();
+    notifyCommitted();
     return true;
 }
 
@@ -220,7 +220,8 @@ void CEventMngr::commit()
     else
         starts_.putCurrent(committedEnd_);
     ++eventCount_;
-    committedEnd_ = stream_.writeEnd();
+    setCommittedEnd(stream_.writeEnd());
+    notifyCommitted();
 }
 
 void CEventMngr::forgetWrittenState()
@@ -391,11 +392,12 @@ bool CEventMngr::recordUndo()
     });
     starts_.stepBack();
     stream_.setWriteEnd(start);
-    committedEnd_ = start;
+    setCommittedEnd(start);
     --eventCount_;
     // Whatever the undone event wrote, and whatever the undo changed (the current layer, the
     // paper colour), the next action writes its state afresh.
     forgetWrittenState();
+    notifyCommitted();
     return true;
 }
 
@@ -407,9 +409,10 @@ bool CEventMngr::recordRedo()
     uint32_t end = 0;
     if (!starts_.readRelative(1, end) || !stream_.setWriteEnd(end))
         return false;
-    committedEnd_ = end;
+    setCommittedEnd(end);
     ++eventCount_;
     forgetWrittenState();
+    notifyCommitted();
     return true;
 }
 
@@ -603,10 +606,10 @@ bool CEventMngr::continueRecording(TEventFileData data)
 {
     if (data.formatCode > kFormatCode || data.stream.size() > TEventStream::kMaxLength)
         return false;
-    stream_.clear();
+    startStream();
     if (!stream_.append(data.stream))
         return false;
-    committedEnd_ = stream_.writeEnd();
+    setCommittedEnd(stream_.writeEnd());
     eventCount_ = data.eventCount;
     // Paper files written by earlier versions could keep the end mark; events appended after
     // it would never replay.
@@ -614,7 +617,7 @@ bool CEventMngr::continueRecording(TEventFileData data)
         if (!stream_.setWriteEnd(endMark))
             return false;
         stream_.truncateSegments();
-        committedEnd_ = endMark;
+        setCommittedEnd(endMark);
         eventCount_ = eventCount_ > 0 ? eventCount_ - 1 : 0;
     }
     formatCode = uint8_t(data.formatCode);
@@ -632,18 +635,19 @@ bool CEventMngr::continueRecording(TEventFileData data)
     appended = 1;
     state = recording;
     markResumed();
+    notifyCommitted();
     return true;
 }
 
 void CEventMngr::stopRecording()
 {
-    stream_.clear();
-    committedEnd_ = 0;
+    startStream();
     eventCount_ = 0;
     starts_.reset();
     state = idle;
     if (paper_.window.playback == TPlayback::current)
         paper_.window.playback = TPlayback::none;
+    notifyCommitted();
 }
 
 std::function<std::unique_ptr<PaperEvents>(TPaper&)>

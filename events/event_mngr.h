@@ -11,6 +11,7 @@
 #include "paint/stroke.h"
 #include "paper/paper_events.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -169,6 +170,21 @@ public:
     // recording at its end.
     bool continueRecording(TEventFileData data);
 
+    // ---- for the crash journal ----
+    // Called whenever the committed stream changed (an event committed, undone or redone, the
+    // recording begun, continued or stopped).
+    std::function<void()> onCommitted;
+    // Counts the times the stream was started afresh.
+    uint32_t streamGeneration() const { return generation_; }
+    // The committed bytes below the returned offset are unchanged since the last call (of
+    // the same generation); the next call starts from the committed end.
+    uint32_t takeUnchangedPrefix()
+    {
+        const uint32_t prefix = unchangedBelow_;
+        unchangedBelow_ = committedEnd_;
+        return prefix;
+    }
+
     uint8_t state = idle;
     uint8_t appended = 0;
     uint8_t isProtectedStream = 0;
@@ -180,6 +196,22 @@ public:
 
 private:
     // ---- recording ----
+    void setCommittedEnd(uint32_t end)
+    {
+        committedEnd_ = end;
+        unchangedBelow_ = std::min(unchangedBelow_, end);
+    }
+    void startStream()
+    {
+        stream_.clear();
+        ++generation_;
+        committedEnd_ = unchangedBelow_ = 0;
+    }
+    void notifyCommitted()
+    {
+        if (onCommitted)
+            onCommitted();
+    }
     struct TStateCopy {
         bool written = false;
         std::vector<uint8_t> bytes;
@@ -252,6 +284,8 @@ private:
     CRingBufDWORD starts_;
     uint32_t committedEnd_ = 0;
     uint32_t eventCount_ = 0;
+    uint32_t generation_ = 0;
+    uint32_t unchangedBelow_ = 0;
     std::array<TStateCopy, 256> lastState_{};
     std::set<int32_t> recordedTones_; // serials whose definition is in the stream
     bool strokeOpen_ = false;

@@ -68,10 +68,10 @@ TReplayOpen CEventMngr::openForReplay(TEventFileData data, TFlowImage& flow, boo
         return TReplayOpen::versionError;
     if (data.stream.size() > TEventStream::kMaxLength)
         return TReplayOpen::fileError;
-    stream_.clear();
+    startStream();
     if (!stream_.append(data.stream))
         return TReplayOpen::failure;
-    committedEnd_ = stream_.writeEnd();
+    setCommittedEnd(stream_.writeEnd());
     eventCount_ = data.eventCount;
     formatCode = uint8_t(data.formatCode);
     headerFlags = data.flags;
@@ -550,7 +550,7 @@ bool CEventMngr::switchToAppend()
             stopRecording();
             return false;
         }
-        committedEnd_ = end;
+        setCommittedEnd(end);
         eventCount_ = count;
         if (dropEndMark)
             starts_.dropLast();
@@ -567,6 +567,7 @@ bool CEventMngr::switchToAppend()
     for (int32_t i = 0; i < paper_.layerCount(); ++i)
         paper_.layer(i)->UpdateThumbnail();
     paper_.window.layersChanged();
+    notifyCommitted();
     return true;
 }
 

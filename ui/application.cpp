@@ -1,6 +1,9 @@
 #include "ui/palette_window.h"
 #include "ui/application.h"
 
+#include "ui/recovery_dialog.h"
+#include "ui/scripted_input.h"
+
 #include "app/headless.h"
 #include "core/pixel_math.h"
 #include "tone/grad_set_file.h"
@@ -225,13 +228,20 @@ int runApplication(int argc, char** argv, const TCommandLine& line)
             main.showMaximized();
         else
             main.show();
-        // The files of the command line open once the window is up.
+        // Papers a sudden end left in journals are offered first; then the files of the
+        // command line open, once the window is up.
         QTimer::singleShot(0, &main, [&main, files] {
+            offerRecovery(main, journalFolder());
             for (const QString& file : files)
                 main.openByPath(file);
             main.activateWindow();
         });
     }
+
+    // Synthetic input played into the window (the crash tests drive the program with it).
+    const QString script = qEnvironmentVariable("QUILLMERE_INPUT_SCRIPT");
+    if (!script.isEmpty() && !replayOnly)
+        playInputScript(main, script);
 
     // A picture of the window for the documentation (scripts/screenshot.sh).
     const QString screenshot = qEnvironmentVariable("QUILLMERE_SCREENSHOT");

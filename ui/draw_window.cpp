@@ -41,7 +41,31 @@ TDrawWindowWidget::TDrawWindowWidget(TAppContext& app, QWidget* parent)
     connect(&replayTimer_, &QTimer::timeout, this, &TDrawWindowWidget::replayTick);
 }
 
-TDrawWindowWidget::~TDrawWindowWidget() = default;
+TDrawWindowWidget::~TDrawWindowWidget()
+{
+    // Closing normally: the journal goes, and the paper may not call it while it goes.
+    if (journal_ && paper().eventMngr)
+        document_->events().onCommitted = nullptr;
+    journal_.reset();
+}
+
+void TDrawWindowWidget::startJournal(const QString& source, bool asSaved)
+{
+    if (journal_ || !paper().eventMngr)
+        return;
+    journal_ = std::make_unique<TPaperJournal>(*document_, journalFolder(), source.toStdString());
+    document_->events().onCommitted = [this] { journal_->update(); };
+    if (asSaved)
+        journal_->saved(source.toStdString());
+    else
+        journal_->update();
+}
+
+void TDrawWindowWidget::journalSaved(const QString& path)
+{
+    if (journal_)
+        journal_->saved(path.toStdString());
+}
 
 void TDrawWindowWidget::setPath(const QString& path)
 {

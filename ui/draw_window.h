@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/document.h"
+#include "app/paper_journal.h"
 #include "paint/tool_routing.h"
 #include "paper/pen_input.h"
 #include "ui/app_context.h"
@@ -31,6 +32,11 @@ public:
     ~TDrawWindowWidget() override;
 
     TDocument& document() { return *document_; }
+    // The crash journal: started once the paper holds what it was opened or made with (a file
+    // it was read from counts as saved), told when the paper is saved.
+    void startJournal(const QString& source, bool asSaved);
+    void journalSaved(const QString& path);
+    const TPaperJournal* journal() const { return journal_.get(); }
     TPaper& paper() { return document_->paper(); }
     // The file this window shows (empty for a new paper).
     QString path() const { return path_; }
@@ -154,6 +160,7 @@ private:
 
     TAppContext& app_;
     std::unique_ptr<TDocument> document_;
+    std::unique_ptr<TPaperJournal> journal_;
     QString path_;
     QString replayNote_; // how the last replay ended, shown as the title
     TPenInput pen_;

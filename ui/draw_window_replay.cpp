@@ -103,6 +103,8 @@ void TDrawWindowWidget::finishReplay(TReplayEnd end)
     replayPaused_ = false;
     const bool appending = document_->finishReplay();
     playback = TPlayback::none;
+    // What was replayed is in the recording's file; what is drawn from here on is journaled.
+    startJournal(path_, true);
     const TReplayTitle kind = completed ? (appending ? TReplayTitle::finishedAppending
                                                      : TReplayTitle::finishedLocked)
                                         : (appending ? TReplayTitle::stoppedAppending

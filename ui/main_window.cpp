@@ -320,7 +320,27 @@ TDrawWindowWidget* TMainForm::newPaper(const QString& title, int width, int heig
         return nullptr;
     }
     w->modified = false;
+    w->startJournal({}, false);
     return addDrawWindow(std::move(w));
+}
+
+TDrawWindowWidget* TMainForm::restorePaper(const TRecoverablePaper& paper)
+{
+    auto w = std::make_unique<TDrawWindowWidget>(app_);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool replayed = w->document().restoreRecording(paper.contents.recording);
+    QApplication::restoreOverrideCursor();
+    if (!replayed)
+        return nullptr;
+    // Untitled, so that a plain save asks where: the old name only tells what it was.
+    const std::string& old = paper.contents.about.title;
+    w->paper().title = (old.empty() ? tr("Paper") : QString::fromStdString(old)).toStdString() +
+                       tr(" (restored)").toStdString();
+    w->modified = true;
+    w->startJournal({}, false);
+    TDrawWindowWidget* shown = addDrawWindow(std::move(w));
+    shown->paper().refreshAll(shown->document().flow(), shown->paper().currentLayerIndex(), false);
+    return shown;
 }
 
 bool TMainForm::askSaveBeforeClose(TDrawWindowWidget* w)
@@ -437,6 +457,8 @@ bool TMainForm::openByPath(const QString& path)
     addRecent(full);
     if (isRecording(kind))
         shown->startReplay();
+    else
+        shown->startJournal(full, true);
     return true;
 }
 

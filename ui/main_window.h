@@ -20,6 +20,10 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 
+namespace qm {
+struct TRecoverablePaper;
+}
+
 namespace qm::ui {
 
 class TDrawWindowWidget;
@@ -44,6 +48,8 @@ public:
 
     // A new paper in a new drawing window.
     TDrawWindowWidget* newPaper(const QString& title, int width, int height);
+    // A paper a journal kept, as a new untitled paper that goes on recording.
+    TDrawWindowWidget* restorePaper(const TRecoverablePaper& paper);
     // Opens a file as the Open command, the recent files, drops and hand-over do.
     bool openByPath(const QString& path);
     // Saves the paper (.qmp); asks for a path when it has none or asked to.

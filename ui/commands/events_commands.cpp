@@ -97,6 +97,8 @@ bool TMainForm::saveEvents(TDrawWindowWidget* w, const QString& path, bool prote
                                : events.saveToFile(file, 1, true);
     if (!saved)
         showWarning(uiText(kSaveItemFailed, {tr("Recording"), path, QStringLiteral("0")}));
+    else
+        w->journalSaved(path);
     return saved;
 }
 

@@ -145,6 +145,7 @@ bool TMainForm::savePaper(TDrawWindowWidget* w, bool askPath)
     }
     w->modified = false;
     w->setPath(path);
+    w->journalSaved(path);
     addRecent(path);
     return true;
 }
