@@ -52,7 +52,24 @@ int createTemporary(const std::string& path, std::string& name)
 
 } // namespace
 
-bool saveFileReplacing(const std::string& path, const ChunkProducer& produce)
+namespace {
+
+// The file at `path` also becomes "<path>~": a second name for the same file, so the new
+// one can be renamed over `path` without a moment in which neither exists. Where the file
+// system has no hard links it is renamed instead.
+bool keepAsPrevious(const std::string& path)
+{
+    struct stat old {};
+    if (::stat(path.c_str(), &old) != 0) return errno == ENOENT; // nothing to keep
+    const std::string previous = path + "~";
+    if (::unlink(previous.c_str()) != 0 && errno != ENOENT) return false;
+    return ::link(path.c_str(), previous.c_str()) == 0 ||
+           ::rename(path.c_str(), previous.c_str()) == 0;
+}
+
+} // namespace
+
+bool saveFileReplacing(const std::string& path, const ChunkProducer& produce, bool keepPrevious)
 {
     std::string temporary;
     const int fd = createTemporary(path, temporary);
@@ -66,13 +83,14 @@ bool saveFileReplacing(const std::string& path, const ChunkProducer& produce)
     if (ok && ::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
     ok = ok && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
+    ok = ok && (!keepPrevious || keepAsPrevious(path));
     ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
     if (!ok) ::unlink(temporary.c_str());
     return ok;
 }
 
 
-bool saveFileReplacing(const std::string& path, std::span<const uint8_t> bytes)
+bool saveFileReplacing(const std::string& path, std::span<const uint8_t> bytes, bool keepPrevious)
 {
     bool given = false;
     return saveFileReplacing(path, [&](std::vector<uint8_t>& chunk) {
@@ -81,7 +99,7 @@ bool saveFileReplacing(const std::string& path, std::span<const uint8_t> bytes)
         chunk.assign(bytes.begin(), bytes.end());
         given = true;
         return true;
-    });
+    }, keepPrevious);
 }
 
 } // namespace qm

@@ -14,7 +14,10 @@ namespace qm {
 // Fills `chunk` with the next piece of the file; returns false when there is nothing more.
 using ChunkProducer = std::function<bool(std::vector<uint8_t>& chunk)>;
 
-bool saveFileReplacing(const std::string& path, const ChunkProducer& produce);
-bool saveFileReplacing(const std::string& path, std::span<const uint8_t> bytes);
+// With `keepPrevious`, the file that was there stays as "<path>~" (replacing an older one).
+bool saveFileReplacing(const std::string& path, const ChunkProducer& produce,
+                       bool keepPrevious = false);
+bool saveFileReplacing(const std::string& path, std::span<const uint8_t> bytes,
+                       bool keepPrevious = false);
 
 } // namespace qm

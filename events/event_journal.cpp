@@ -68,13 +68,32 @@ bool readAbout(std::span<const uint8_t> payload, TJournalAbout& about)
 
 } // namespace
 
+namespace {
+
+// Records are framed in place: the head first, the payload after it, then the length and the
+// checksum once the payload is known. Returns where the record begins.
+size_t openRecord(ByteWriter& out, uint8_t kind)
+{
+    const size_t at = out.data().size();
+    out.u8(kind);
+    out.u32(0);
+    return at;
+}
+
+void closeRecord(ByteWriter& out, size_t at)
+{
+    out.patchU32(at + 1, uint32_t(out.data().size() - at - kRecordHead));
+    out.u32(checksum(std::span(out.data()).subspan(at)));
+}
+
+} // namespace
+
 std::vector<uint8_t> journalRecordBytes(uint8_t kind, std::span<const uint8_t> payload)
 {
     ByteWriter out;
-    out.u8(kind);
-    out.u32(uint32_t(payload.size()));
+    const size_t at = openRecord(out, kind);
     out.bytes(payload.data(), payload.size());
-    out.u32(checksum(out.data()));
+    closeRecord(out, at);
     return std::move(out.data());
 }
 
@@ -101,23 +120,19 @@ std::vector<uint8_t> journalAboutRecord(const TJournalAbout& about)
 
 std::vector<uint8_t> CJournalRecorder::update(CEventMngr& events)
 {
-    std::vector<uint8_t> records;
-    const auto add = [&records](uint8_t kind, const ByteWriter& payload) {
-        const std::vector<uint8_t> r = journalRecordBytes(kind, payload.data());
-        records.insert(records.end(), r.begin(), r.end());
-    };
+    ByteWriter out;
     active_ = events.isRecording();
     if (!active_) {
         generation_ = kNone;
-        return records;
+        return {};
     }
     uint32_t unchanged = events.takeUnchangedPrefix();
     if (events.streamGeneration() != generation_) {
         generation_ = events.streamGeneration();
-        ByteWriter start;
-        start.u16(events.formatCode);
-        start.u16(events.headerFlags);
-        add(journalRecord::start, start);
+        const size_t at = openRecord(out, journalRecord::start);
+        out.u16(events.formatCode);
+        out.u16(events.headerFlags);
+        closeRecord(out, at);
         journaled_ = recordedEnd_ = recordedCount_ = 0;
         unchanged = 0;
     }
@@ -125,22 +140,26 @@ std::vector<uint8_t> CJournalRecorder::update(CEventMngr& events)
     journaled_ = std::min(journaled_, unchanged);
     const uint32_t end = events.committedEnd(), count = events.eventCount();
     if (end > journaled_) {
-        ByteWriter data;
-        data.u32(journaled_);
-        data.u32(count);
-        data.bytes(events.stream().copy(journaled_, end - journaled_).data(), end - journaled_);
-        add(journalRecord::data, data);
+        const size_t at = openRecord(out, journalRecord::data);
+        out.u32(journaled_);
+        out.u32(count);
+        // The stream's bytes straight into the record.
+        std::vector<uint8_t>& bytes = out.data();
+        const size_t from = bytes.size();
+        bytes.resize(from + (end - journaled_));
+        events.stream().read(journaled_, bytes.data() + from, end - journaled_);
+        closeRecord(out, at);
         journaled_ = end;
     } else if (end != recordedEnd_ || count != recordedCount_) {
-        ByteWriter moved;
-        moved.u32(end);
-        moved.u32(count);
-        add(journalRecord::end, moved);
+        const size_t at = openRecord(out, journalRecord::end);
+        out.u32(end);
+        out.u32(count);
+        closeRecord(out, at);
         journaled_ = std::min(journaled_, end);
     }
     recordedEnd_ = end;
     recordedCount_ = count;
-    return records;
+    return std::move(out.data());
 }
 
 // ---- reading ----
@@ -283,8 +302,11 @@ void CJournalFile::append(std::vector<uint8_t> bytes)
     {
         std::lock_guard lock(mutex_);
         if (stopping_ || failed_) return;
-        queue_.insert(queue_.end(), bytes.begin(), bytes.end());
         appended_ += bytes.size();
+        if (queue_.empty())
+            queue_.swap(bytes);
+        else
+            queue_.insert(queue_.end(), bytes.begin(), bytes.end());
     }
     wake_.notify_one();
 }

@@ -74,6 +74,7 @@ void visitFileIO(TFileIOSettings& s, V& v, bool includeAppPath)
     v.integer("jpegQLow", s.jpegQLow, 0, 100);
     v.integer("psdSaveVer", s.psdSaveVer, 3, 7);
     v.integer("psdSaveFlags", s.psdSaveFlags);
+    v.boolean("keepPrevious", s.keepPrevious);
 }
 
 template <typename V>

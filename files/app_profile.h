@@ -29,6 +29,7 @@ struct TFileIOSettings {
     int32_t jpegQLow = 50;
     int32_t psdSaveVer = 6;    // 3..7
     int32_t psdSaveFlags = 0;
+    bool keepPrevious = true; // a saved paper's previous version stays as "<name>.qmp~"
 };
 
 struct TConfigSettings {

@@ -424,13 +424,15 @@ PaperFileError encodePaperFile(TPaper& paper, uint32_t options, ByteWriter& out)
     }
 }
 
-PaperFileError savePaperFile(const std::string& path, TPaper& paper, uint32_t options)
+PaperFileError savePaperFile(const std::string& path, TPaper& paper, uint32_t options,
+                             bool keepPrevious)
 {
     ByteWriter out;
     const PaperFileError error = encodePaperFile(paper, options, out);
     if (error != PaperFileError::None)
         return error;
-    return saveFileReplacing(path, out.data()) ? PaperFileError::None : PaperFileError::WriteFailed;
+    return saveFileReplacing(path, out.data(), keepPrevious) ? PaperFileError::None
+                                                             : PaperFileError::WriteFailed;
 }
 
 PaperFileError loadPaperBytes(std::span<const uint8_t> bytes, TPaper& paper, TFlowImage& flow,

@@ -73,7 +73,9 @@ PaperFileError readPaperHeader(ByteReader& in, TPaperHeader& header);
 // may be written out). WriteFailed when not even one layer could be stored.
 PaperFileError encodePaperFile(TPaper& paper, uint32_t options, ByteWriter& out);
 // Written to a temporary file and renamed over the target: a failed save leaves the old file.
-PaperFileError savePaperFile(const std::string& path, TPaper& paper, uint32_t options);
+// With `keepPrevious` the file that was there stays beside it as "<path>~".
+PaperFileError savePaperFile(const std::string& path, TPaper& paper, uint32_t options,
+                             bool keepPrevious = false);
 
 // Loads into a paper that has no layers yet. `unknownBlocks` counts the blocks skipped.
 PaperFileError loadPaperBytes(std::span<const uint8_t> bytes, TPaper& paper, TFlowImage& flow,

@@ -104,6 +104,9 @@ QWidget* TFormEnv::filesPage(const TAppContext& app)
     const TFileIOSettings& io = app.profile.fileIO;
     auto* page = new QWidget(this);
     auto* form = new QFormLayout(page);
+    keepPrevious = checkFor(tr("Keep the previous version of a saved paper (name.qmp~)"),
+                            io.keepPrevious, page);
+    form->addRow(keepPrevious);
     const QString presetNames[4] = {tr("JPEG quality, highest:"), tr("JPEG quality, high:"),
                                     tr("JPEG quality, standard:"), tr("JPEG quality, low:")};
     for (int i = 0; i < 4; ++i) {
@@ -137,6 +140,7 @@ void TFormEnv::store(TAppContext& app) const
     for (int i = 0; i < 4; ++i)
         *presets[i] = jpegPresets[i]->value();
     if (io.jpegQType != kJpegOwnQuality) io.jpegQuality = jpegPresetQuality(io, io.jpegQType);
+    io.keepPrevious = keepPrevious->isChecked();
     io.psdSaveVer = psdVersion->value();
     io.psdSaveFlags = (io.psdSaveFlags & ~1) | (psdUncompressed->isChecked() ? 1 : 0);
 }

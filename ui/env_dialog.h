@@ -34,6 +34,7 @@ class TFormEnv : public QDialog {
     QSpinBox* jpegPresets[4] = {};
     QSpinBox* psdVersion = nullptr;
     QCheckBox* psdUncompressed = nullptr;
+    QCheckBox* keepPrevious = nullptr;
 
   private:
     QWidget* generalPage(const TAppContext& app);

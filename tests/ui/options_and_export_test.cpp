@@ -90,9 +90,20 @@ TEST_F(OptionsAndExport, TheOptionsTakeEffectAtOnceAndSurviveARestart)
         dialog.jpegPresets[2]->setValue(60);
         dialog.psdVersion->setValue(4);
         dialog.psdUncompressed->setChecked(true);
+        EXPECT_TRUE(dialog.keepPrevious->isChecked()) << "on unless switched off";
+        dialog.keepPrevious->setChecked(false);
         dialog.accept();
     });
+    // Saved twice with the default, the paper keeps its previous version beside it.
+    const QString saved = dir.filePath(QStringLiteral("kept.qmp"));
+    window->setPath(saved);
+    ASSERT_TRUE(main().savePaper(window, false));
+    ASSERT_TRUE(main().savePaper(window, false));
+    EXPECT_TRUE(QFile::exists(saved + QLatin1Char('~')));
+    QFile::remove(saved + QLatin1Char('~'));
     main().action(QStringLiteral("actShowEnvWindow"))->trigger();
+    ASSERT_TRUE(main().savePaper(window, false));
+    EXPECT_FALSE(QFile::exists(saved + QLatin1Char('~'))) << "switched off";
 
     // At once: the grid of the open paper, the view's smoothing and its menu check.
     EXPECT_EQ(paper().gridX, 40);
@@ -130,6 +141,7 @@ TEST_F(OptionsAndExport, TheOptionsTakeEffectAtOnceAndSurviveARestart)
     EXPECT_EQ(profile.fileIO.jpegQStd, 60);
     EXPECT_EQ(profile.fileIO.psdSaveVer, 4);
     EXPECT_EQ(profile.fileIO.psdSaveFlags & 1, 1);
+    EXPECT_FALSE(profile.fileIO.keepPrevious);
     // The dialog opens on what was stored.
     whenOpen<TFormEnv>([](TFormEnv& dialog) {
         EXPECT_EQ(dialog.undoSteps->value(), 20);

@@ -137,7 +137,8 @@ bool TMainForm::savePaper(TDrawWindowWidget* w, bool askPath)
         app_.profile.fileIO.savePath = QFileInfo(path).absolutePath().toStdString();
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const PaperFileError error = savePaperFile(path.toStdString(), w->paper(), paperFileOption::all);
+    const PaperFileError error = savePaperFile(path.toStdString(), w->paper(), paperFileOption::all,
+                                              app_.profile.fileIO.keepPrevious);
     QApplication::restoreOverrideCursor();
     if (error != PaperFileError::None) {
         showWarning(uiText(kSaveItemFailed, {tr("Paper"), path, QString::number(int(error))}));
