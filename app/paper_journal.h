@@ -30,7 +30,7 @@ class TPaperJournal {
     void update();
     // The paper is on disk as it stands: the journal goes until the next edit.
     void saved(const std::string& path);
-    const CJournalFile* file() const { return file_.get(); }
+    CJournalFile* file() const { return file_.get(); }
 
   private:
     void writeAbout();

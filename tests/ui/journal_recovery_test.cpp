@@ -4,7 +4,9 @@
 #include "ui/recovery_dialog.h"
 #include "window_fixture.h"
 
+#include <QAbstractButton>
 #include <QDir>
+#include <QListWidget>
 #include <QProcess>
 #include <QThread>
 
@@ -202,6 +204,57 @@ TEST_F(JournalRecovery, AProgramKilledMidStrokeComesBackWithEveryCommittedStroke
         w->modified = false;
     shell.reset();
     EXPECT_TRUE(journalsIn(journals).empty());
+}
+
+TEST_F(JournalRecovery, TheDialogRestoresTheTickedPapersOrKeepsThemForLater)
+{
+    // Two papers whose program is gone: copies of living journals carry no lock.
+    {
+        std::unique_ptr<TApplicationShell> shell = startShell();
+        for (int n = 0; n < 2; ++n) {
+            TDrawWindowWidget* w =
+                shell->mainWindow().newPaper(QStringLiteral("paper %1").arg(n), 120 + n, 80);
+            ASSERT_NE(w, nullptr);
+            w->paper().setPaperColor(0x102030u * uint32_t(n + 1), true);
+            ASSERT_NE(w->journal()->file(), nullptr);
+            w->journal()->file()->waitSynced();
+            ASSERT_TRUE(QFile::copy(QString::fromStdString(w->journal()->file()->path()),
+                                    journals + QStringLiteral("/left%1.qmj").arg(n)));
+            w->modified = false;
+        }
+    }
+    ASSERT_EQ(journalsIn(journals).size(), 2u) << "the living ones went with their windows";
+
+    std::unique_ptr<TApplicationShell> shell = startShell();
+    TMainForm& main = shell->mainWindow();
+    whenOpen<TRecoveryDialog>([](TRecoveryDialog& dialog) {
+        ASSERT_EQ(dialog.list->count(), 2);
+        EXPECT_TRUE(dialog.list->item(0)->text().contains(QStringLiteral("paper 0")));
+        EXPECT_TRUE(dialog.list->item(1)->text().contains(QStringLiteral("121")));
+        EXPECT_FALSE(dialog.list->item(0)->icon().isNull()) << "its thumbnail";
+        for (QAbstractButton* b : dialog.findChildren<QAbstractButton*>())
+            if (b->text().contains(QStringLiteral("Later")))
+                b->click();
+    });
+    EXPECT_EQ(offerRecovery(main, journals.toStdString()), 0);
+    EXPECT_EQ(journalsIn(journals).size(), 2u) << "kept for the next start";
+
+    whenOpen<TRecoveryDialog>([](TRecoveryDialog& dialog) {
+        dialog.list->item(0)->setCheckState(Qt::Unchecked);
+        for (QAbstractButton* b : dialog.findChildren<QAbstractButton*>())
+            if (b->text().contains(QStringLiteral("Restore")))
+                b->click();
+    });
+    EXPECT_EQ(offerRecovery(main, journals.toStdString()), 1);
+    ASSERT_EQ(main.drawWindows().size(), 1u);
+    TPaper& restored = main.drawWindows().front()->paper();
+    EXPECT_EQ(restored.width, 121);
+    EXPECT_EQ(restored.paperColor, 0x204060u);
+    // The one left unticked is discarded; the restored paper journals on by itself.
+    const std::vector<std::string> left = journalsIn(journals);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0], main.drawWindows().front()->journal()->file()->path());
+    main.drawWindows().front()->modified = false;
 }
 
 } // namespace qm::ui::test
