@@ -1,5 +1,8 @@
 #include "ui/main_window.h"
 
+#include "app/paper_journal.h"
+#include "ui/wait_cursor.h"
+
 #include "ui/clipboard_picture.h"
 
 #include "app/document.h"
@@ -327,11 +330,11 @@ TDrawWindowWidget* TMainForm::newPaper(const QString& title, int width, int heig
 TDrawWindowWidget* TMainForm::restorePaper(const TRecoverablePaper& paper)
 {
     auto w = std::make_unique<TDrawWindowWidget>(app_);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool replayed = w->document().restoreRecording(paper.contents.recording);
-    QApplication::restoreOverrideCursor();
-    if (!replayed)
-        return nullptr;
+    {
+        TWaitCursor wait;
+        if (!w->document().restoreRecording(paper.contents.recording))
+            return nullptr;
+    }
     // Untitled, so that a plain save asks where: the old name only tells what it was.
     const std::string& old = paper.contents.about.title;
     w->paper().title = (old.empty() ? tr("Paper") : QString::fromStdString(old)).toStdString() +

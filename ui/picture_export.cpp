@@ -5,8 +5,8 @@
 #include "ui/draw_window.h"
 #include "ui/jpeg_options_dialog.h"
 #include "ui/main_window.h"
+#include "ui/wait_cursor.h"
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -75,12 +75,13 @@ void exportPicture(TMainForm& main)
     const QString ext = extensionFor(path, selected);
     if (ext == QLatin1String("jpg") && !askJpegOptions(main)) return;
     io.savePath = QFileInfo(path).absolutePath().toStdString();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     if (eachLayer) {
-        const TLayerExport written =
-            exportLayers(w->paper(), ext.toStdString(), io.savePath, paperName.toStdString(),
-                         exportSettingsOf(main.app().profile));
-        QApplication::restoreOverrideCursor();
+        TLayerExport written;
+        {
+            TWaitCursor wait;
+            written = exportLayers(w->paper(), ext.toStdString(), io.savePath,
+                                   paperName.toStdString(), exportSettingsOf(main.app().profile));
+        }
         if (!written.failed.empty())
             showWarning(uiText(kSaveItemFailed,
                                {TMainForm::tr("Picture"), QString::fromStdString(written.failed),
@@ -91,9 +92,12 @@ void exportPicture(TMainForm& main)
                                    .arg(QString::fromStdString(io.savePath)));
         return;
     }
-    const bool saved = exportPaper(w->paper(), ext.toStdString(), path.toStdString(),
-                                   exportSettingsOf(main.app().profile));
-    QApplication::restoreOverrideCursor();
+    bool saved = false;
+    {
+        TWaitCursor wait;
+        saved = exportPaper(w->paper(), ext.toStdString(), path.toStdString(),
+                            exportSettingsOf(main.app().profile));
+    }
     if (!saved)
         showWarning(uiText(kSaveItemFailed, {TMainForm::tr("Picture"), path, QStringLiteral("0")}));
 }

@@ -4,6 +4,7 @@
 #include "ui/print_dialog.h"
 #include "ui/qt_images.h"
 #include "ui/ui_text.h"
+#include "ui/wait_cursor.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -32,13 +33,6 @@ std::unique_ptr<QPrinter> g_printer;
 QString g_chosenPdfPath;
 TPrinterSetupExec g_setupExec;
 
-class TWaitCursor {
-  public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
 
 bool drawCopies(QPrinter& printer, const QImage& picture, const TPrintLayout& layout)
 {

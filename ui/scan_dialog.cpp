@@ -2,6 +2,7 @@
 
 #include "paperfile/paper_file.h"
 #include "ui/ui_text.h"
+#include "ui/wait_cursor.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -27,13 +28,6 @@ TScanChoice& lastChoice()
     return choice;
 }
 
-class TWaitCursor {
-  public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
 
 QString fromEngine(const std::string& text)
 {

@@ -14,17 +14,7 @@ namespace qm {
 
 namespace {
 
-void drawStroke(test::RecordedPaper& d, float y, uint32_t colour)
-{
-    d.stroke.resetToDefaults(0);
-    d.stroke.setWidth(5);
-    d.stroke.setColor(colour);
-    d.paper->beginStroke(d.flow, d.stroke, true, 4, y, 0.6f);
-    for (float x = 8; x < 60; x += 5)
-        d.paper->continueStroke(d.flow, d.stroke, true, nullptr, x, y + x / 10, 0.9f);
-    TRect rect;
-    d.paper->endStroke(d.flow, d.stroke, true, rect, nullptr);
-}
+using test::drawStroke;
 
 // A live paper with three strokes and a colour change.
 void drawSomething(test::RecordedPaper& live)

@@ -135,6 +135,19 @@ struct RecordedPaper {
     TFlowImage flow;
 };
 
+// A recorded pen stroke across the paper at height y: 5 wide, pressure rising.
+inline void drawStroke(RecordedPaper& d, float y, uint32_t colour)
+{
+    d.stroke.resetToDefaults(0);
+    d.stroke.setWidth(5);
+    d.stroke.setColor(colour);
+    d.paper->beginStroke(d.flow, d.stroke, true, 4, y, 0.6f);
+    for (float x = 8; x < 60; x += 5)
+        d.paper->continueStroke(d.flow, d.stroke, true, nullptr, x, y + x / 10, 0.9f);
+    TRect rect;
+    d.paper->endStroke(d.flow, d.stroke, true, rect, nullptr);
+}
+
 inline bool sameImage(const TMTC& a, const TMTC& b)
 {
     if (a.width() != b.width() || a.height() != b.height())
