@@ -74,6 +74,12 @@ void TDrawWindowWidget::setPath(const QString& path)
     emit stateChanged();
 }
 
+QString TDrawWindowWidget::paperName() const
+{
+    return path_.isEmpty() ? QString::fromStdString(document_->paper().title)
+                           : QFileInfo(path_).completeBaseName();
+}
+
 QString TDrawWindowWidget::caption() const
 {
     if (!replayNote_.isEmpty())

@@ -42,6 +42,8 @@ public:
     QString path() const { return path_; }
     void setPath(const QString& path);
     QString caption() const;
+    // What the paper is called: its file's name without the extension, else its title.
+    QString paperName() const;
     // Modified, as closing and reloading see it: a locked paper never is.
     bool reportsModified() const { return modified && !document_->paper().locked; }
 

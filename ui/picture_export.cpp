@@ -64,8 +64,7 @@ void exportPicture(TMainForm& main)
 {
     TDrawWindowWidget* w = main.activeDrawWindow();
     TFileIOSettings& io = main.app().profile.fileIO;
-    const QString paperName = w->path().isEmpty() ? QString::fromStdString(w->paper().title)
-                                                  : QFileInfo(w->path()).completeBaseName();
+    const QString paperName = w->paperName();
     QString selected;
     QString path =
         askPath(main, QString::fromStdString(io.savePath) + QLatin1Char('/') + paperName + ".png",

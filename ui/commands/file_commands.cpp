@@ -54,10 +54,8 @@ void fileOpen(TMainForm& main)
 void printActivePaper(TMainForm& main)
 {
     TDrawWindowWidget* w = main.activeDrawWindow();
-    const QString name = w->path().isEmpty() ? QString::fromStdString(w->paper().title)
-                                             : QFileInfo(w->path()).completeBaseName();
     // Without a printer the page goes to a file: say where.
-    if (printPaper(&main, w->paper(), name) && programPrinter().outputFormat() == QPrinter::PdfFormat)
+    if (printPaper(&main, w->paper(), w->paperName()) && programPrinter().outputFormat() == QPrinter::PdfFormat)
         main.showStatusNow(TMainForm::tr("Printed to %1").arg(programPrinter().outputFileName()));
 }
 
