@@ -27,11 +27,12 @@ QString describe(const TRecoverablePaper& paper)
                                               : QString::fromStdString(about.title);
     const QString when = QLocale().toString(QDateTime::fromSecsSinceEpoch(paper.modifiedSeconds),
                                             QLocale::ShortFormat);
-    QString text = TRecoveryDialog::tr("%1\n%2 × %3, %4 events, last change %5")
+    QString text = TRecoveryDialog::tr("%1\n%2 × %3 pixels, %4 events (%5), last change %6")
                        .arg(title)
                        .arg(about.width)
                        .arg(about.height)
                        .arg(paper.contents.recording.eventCount)
+                       .arg(QLocale().formattedDataSize(qint64(paper.bytes)))
                        .arg(when);
     if (!paper.contents.whole)
         text += TRecoveryDialog::tr("\n(its last change was cut short and is left out)");
