@@ -1,6 +1,7 @@
 // What the crash journal costs: a long pen stroke (2,000 points at radius 10) on a 2048 × 2048
 // paper in points per second, without and with the journal written at its commit; and how
 // long a sync of the journal to the disk takes on its own thread.
+#include "bench_paper.h"
 #include "events/event_journal.h"
 #include "events/event_mngr.h"
 #include "paper/paper.h"
@@ -21,23 +22,14 @@ namespace {
 constexpr int32_t kSide = 2048;
 constexpr int kPoints = 2000;
 
-struct JournalBenchPaper {
+// A recording paper with the pen at radius 10.
+struct JournalBenchPaper : BenchPaper {
     JournalBenchPaper()
     {
-        services.liveStroke = &stroke;
-        services.makeEvents = eventRecorder(&stroke, nullptr, 8);
-        paper = std::make_unique<TPaper>(window, services);
-        flow.paper = paper.get();
         paper->initPaper("bench", flow, kSide, kSide);
         stroke.resetToDefaults(0);
         stroke.setWidth(20.0f);
     }
-    CEventMngr& events() { return static_cast<CEventMngr&>(*paper->eventMngr); }
-    TDrawWindow window;
-    TStroke stroke;
-    TPaperServices services;
-    std::unique_ptr<TPaper> paper;
-    TFlowImage flow;
 };
 
 // The pen thread's own processor time: what the journal costs it, whatever else the machine

@@ -1,6 +1,7 @@
 // Saving and loading a paper of 10 layers of 4096 × 4096 with drawing-like content, beside
 // encoding the flattened picture as PNG with libpng at its default level. Counters: MB/s of
 // layer pixels and the file sizes, so the ratio can be read off one run.
+#include "bench_paper.h"
 #include "paperfile/paper_file.h"
 #include "files/png_codec.h"
 #include "layers/display_refresh.h"
@@ -17,20 +18,6 @@ namespace {
 
 constexpr int32_t kSide = 4096;
 constexpr int kLayers = 10;
-
-struct BenchPaper {
-    BenchPaper()
-    {
-        services.liveStroke = &stroke;
-        paper = std::make_unique<TPaper>(window, services);
-        flow.paper = paper.get();
-    }
-    TDrawWindow window;
-    TStroke stroke;
-    TPaperServices services;
-    std::unique_ptr<TPaper> paper;
-    TFlowImage flow;
-};
 
 // Each layer: a few soft-edged painted areas with smooth gradients over an
 // otherwise empty (transparent) layer, the way drawn layers look.
@@ -58,7 +45,7 @@ void paintLayer(CLayerData& layer, std::mt19937& rng)
 BenchPaper& benchPaper()
 {
     static BenchPaper* made = [] {
-        auto* p = new BenchPaper;
+        auto* p = new BenchPaper(false);
         p->paper->initPaper("bench", p->flow, kSide, kSide);
         std::mt19937 rng(7);
         for (int i = 1; i < kLayers; ++i)
@@ -95,7 +82,7 @@ void BM_LoadPaperFile(benchmark::State& state)
     ByteWriter out;
     encodePaperFile(*p.paper, paperFileOption::layers | paperFileOption::masks, out);
     for (auto _ : state) {
-        BenchPaper loaded;
+        BenchPaper loaded(false);
         loadPaperBytes(out.data(), *loaded.paper, loaded.flow);
         benchmark::DoNotOptimize(loaded.paper->layerCount());
     }

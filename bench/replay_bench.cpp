@@ -1,5 +1,6 @@
 // Replaying a long recording: 2,000 strokes of 200 points, mixed brush kinds, on a 2048 × 2048
 // paper of 10 layers, in stroke points per second; and the save and open of its file.
+#include "bench_paper.h"
 #include "events/event_file.h"
 #include "events/event_mngr.h"
 #include "paper/paper.h"
@@ -17,22 +18,6 @@ namespace {
 constexpr int32_t kSide = 2048;
 constexpr int kStrokes = 2000;
 constexpr int kPoints = 200;
-
-struct BenchPaper {
-    BenchPaper()
-    {
-        services.liveStroke = &stroke;
-        services.makeEvents = eventRecorder(&stroke, nullptr, 8);
-        paper = std::make_unique<TPaper>(window, services);
-        flow.paper = paper.get();
-    }
-    CEventMngr& events() { return static_cast<CEventMngr&>(*paper->eventMngr); }
-    TDrawWindow window;
-    TStroke stroke;
-    TPaperServices services;
-    std::unique_ptr<TPaper> paper;
-    TFlowImage flow;
-};
 
 const std::string& recordingPath()
 {
