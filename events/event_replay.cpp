@@ -232,9 +232,15 @@ TReplayStep CEventMngr::replayStep(TFlowImage& flow)
 TReplayStep CEventMngr::replayAll(TFlowImage& flow)
 {
     TReplayStep step;
-    do
-        step = replayStep(flow);
-    while (step == TReplayStep::more);
+    {
+        TPaper::TDisplayBatch batch(paper_);
+        do
+            step = replayStep(flow);
+        while (step == TReplayStep::more);
+    }
+    // A replay stopped inside a stroke: the stroke so far lives only in the working copy.
+    if (replayStrokeOpen_ && replayStroke())
+        paper_.updateRect(flow, paper_.window.view(), replayStroke()->strokeRect(), replayStroke());
     return step;
 }
 

@@ -158,7 +158,7 @@ void TPaper::setCurrentLayer(TFlowImage& flow, int32_t i)
 {
     const int32_t now = layers->SetCurrent(i);
     if (CLayerData* layer = layers->Get(now)) {
-        flow.take(*layer, now, width, height);
+        flow.takeLazily(*layer, now, width, height);
         if (services_.liveStroke)
             services_.liveStroke->setKeepAlpha(layer->protectAlpha != 0);
     }

@@ -373,6 +373,19 @@ public:
     TPoint paperToWindowInt(int32_t clientWidth, int32_t clientHeight, float x, float y) const;
     // Composes the stroke (when one is in progress), recomposites the rectangle and shows it.
     void updateRect(TFlowImage& flow, ViewSink* view, const TRect& rect, const TStroke* stroke);
+    // Gathers what updateRect would refresh until the batch ends, then refreshes the union
+    // once: a recording replayed to its end shows nothing on the way, so the display is
+    // composited once instead of once per point.
+    class TDisplayBatch {
+    public:
+        explicit TDisplayBatch(TPaper& paper) : paper_(paper) { ++paper_.displayBatches_; }
+        ~TDisplayBatch();
+        TDisplayBatch(const TDisplayBatch&) = delete;
+        TDisplayBatch& operator=(const TDisplayBatch&) = delete;
+
+    private:
+        TPaper& paper_;
+    };
     // Reloads the flow image from the layer and rebuilds the whole display.
     void refreshAll(TFlowImage& flow, int32_t layerIndex, bool resetSize);
     // Shows a rectangle of the display (clamped to the paper); nothing without a view.
@@ -534,6 +547,8 @@ private:
     // The navigator's picture redone where the display changed.
     void refreshPreview(const TRect& onPaper);
 
+    int32_t displayBatches_ = 0;
+    TRect batchedDisplay_{}; // on the paper; empty when nothing waits
     TPaperServices services_;
     CColorSlotGroup gradationStops_; // the gradation's stops, copied at creation
     TBrushCanvas canvas_;

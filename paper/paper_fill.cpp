@@ -60,7 +60,7 @@ CLayerData* TPaper::fillTarget(TFlowImage& flow, int32_t index)
         return nullptr;
     if (index != currentLayerIndex())
         setCurrentLayer(flow, index);
-    if (!flow.holds(*layer, index) && !flow.take(*layer, index, width, height))
+    if (!flow.take(*layer, index, width, height))
         return nullptr;
     return layer;
 }

@@ -127,7 +127,7 @@ bool TPaper::setLayerOffset(TFlowImage& flow, int32_t i, int32_t x, int32_t y, b
     layer->offsetY = y;
     layer->UpdateThumbnail();
     if (flow.holds(*layer, i))
-        flow.take(*layer, i, width, height); // only its offset changes
+        flow.takeLazily(*layer, i, width, height); // only its offset changes
     layerEditDone(true);
     return true;
 }

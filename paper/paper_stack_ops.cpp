@@ -326,7 +326,7 @@ bool TPaper::moveLayerWithSelection(TFlowImage& flow, int32_t i, int32_t slot, i
     masks->offset(slot, -dx, -dy);
     if (record && undoMngr) undoMngr->RecordOffsetWithMask(*layer, dx, dy, masks->serialAt(slot));
     layer->UpdateThumbnail();
-    if (flow.holds(*layer, i)) flow.take(*layer, i, width, height);
+    if (flow.holds(*layer, i)) flow.takeLazily(*layer, i, width, height);
     selectionEdited(slot);
     layerEditDone(true);
     return true;

@@ -6,8 +6,35 @@
 #include "layers/blend_mode_table.h"
 #include "undo/undo_kinds.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace qm {
 
+namespace {
+
+// How far beyond a segment's box a brush reads: a pick-up tip reaches a few pixels past the
+// stroke's width, which the box already holds plus two.
+constexpr int32_t kReadReach = 8;
+
+// Completes the working copy wherever the stroke may read or paint within a box on the paper.
+// Reads outside the copy are clamped to its edge, so the box is clamped into it the same way.
+void ensureStrokeBox(TFlowImage& flow, const CLayerData& layer, const TRect& onPaper)
+{
+    const int32_t w = flow.work.width(), h = flow.work.height();
+    if (w <= 0 || h <= 0)
+        return;
+    const auto clampTo = [](int64_t v, int32_t size) {
+        return int32_t(std::clamp<int64_t>(v, 0, size - 1));
+    };
+    const int32_t left = clampTo(int64_t(onPaper.left) + flow.layerOffsetX - kReadReach, w);
+    const int32_t top = clampTo(int64_t(onPaper.top) + flow.layerOffsetY - kReadReach, h);
+    const int32_t right = clampTo(int64_t(onPaper.right) + flow.layerOffsetX + kReadReach, w);
+    const int32_t bottom = clampTo(int64_t(onPaper.bottom) + flow.layerOffsetY + kReadReach, h);
+    flow.ensure(layer, {left, top, right - left + 1, bottom - top + 1});
+}
+
+} // namespace
 
 TStroke& TPaper::currentStroke()
 {
@@ -43,7 +70,14 @@ void TPaper::startStroke(TFlowImage& flow, TStroke& stroke, bool record, float x
     CLayerData* layer = layers->Get(index);
     stroke.layerIndex = index;
     stroke.setLegacyEngine(!isCurrentEngine());
-    if (layer && flow.take(*layer, index, width, height)) {
+    if (layer && flow.takeLazily(*layer, index, width, height)) {
+        // The first tip is read at the start point before any segment is painted.
+        if (std::isfinite(x) && std::isfinite(y)) {
+            const float reach = std::clamp(stroke.width, 0.0f, 1e6f) + 2.0f;
+            const auto at = [](float v) { return int32_t(std::clamp(v, -1e9f, 1e9f)); };
+            ensureStrokeBox(flow, *layer,
+                            {at(x - reach), at(y - reach), at(x + reach) + 1, at(y + reach) + 1});
+        }
         stroke.keepAlpha = layer->protectAlpha; // the layer decides; routines follow below
         canvas_.work = &flow.work;
         const TStrokeSource source =
@@ -95,6 +129,10 @@ void TPaper::reselectRoutines(TFlowImage& flow, const TStroke& stroke)
 
 void TPaper::paintSegment(TFlowImage& flow, TStroke& stroke, bool legacyWalk)
 {
+    if (CLayerData* layer = layers->Get(stroke.layerIndex)) {
+        stroke.updateSegmentRect(); // the walk sets it too; the copy must be there first
+        ensureStrokeBox(flow, *layer, stroke.segmentRect());
+    }
     TWalkTrace trace;
     trace.lastStepAxis = lastStepAxis;
     trace.lastDabX = lastDabX;
@@ -141,6 +179,7 @@ void TPaper::endStroke(TFlowImage& flow, TStroke& stroke, bool record, TRect& re
         eventMngr->recordStrokeEnd();
     CLayerData* layer = layers->Get(stroke.layerIndex);
     if (layer && layer->image() && flow.holds(*layer, stroke.layerIndex)) {
+        flow.ensure(*layer, toBox(rect));
         if (record)
             saveUndoRect(stroke.layerIndex, rect, kUndoStroke);
         TBox box = toBox(rect);

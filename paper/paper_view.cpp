@@ -154,10 +154,17 @@ void TPaper::updateRect(TFlowImage& flow, ViewSink* view, const TRect& rect, con
     TRect onPaper;
     if (!intersectRect(rect, {0, 0, displayImage.width(), displayImage.height()}, onPaper))
         return;
+    if (displayBatches_ > 0) {
+        // The stroke is composed over its whole rectangle when it ends, so nothing is lost.
+        batchedDisplay_ = batchedDisplay_.isEmpty() ? onPaper : unionRect(batchedDisplay_, onPaper);
+        return;
+    }
     TStrokeView strokeView;
     if (stroke && window.strokeInProgress && flow.layerIndex == stroke->layerIndex) {
         const TBox inLayer{onPaper.left + flow.layerOffsetX, onPaper.top + flow.layerOffsetY,
                            onPaper.width(), onPaper.height()};
+        if (CLayerData* layer = layers->Get(stroke->layerIndex))
+            flow.ensure(*layer, inLayer);
         composeStroke(canvas_, *stroke, inLayer);
         strokeView = {flow.layerIndex, &flow.work};
     }
@@ -167,6 +174,25 @@ void TPaper::updateRect(TFlowImage& flow, ViewSink* view, const TRect& rect, con
                       strokeView, clock());
     drawGrid(box);
     blitRect(view, toRect(box));
+}
+
+TPaper::TDisplayBatch::~TDisplayBatch()
+{
+    if (--paper_.displayBatches_ > 0 || paper_.batchedDisplay_.isEmpty())
+        return;
+    TRect onPaper;
+    const TTC& display = paper_.displayImage;
+    if (intersectRect(paper_.batchedDisplay_, {0, 0, display.width(), display.height()}, onPaper)) {
+        // No stroke is drawn from the working copy here: a batch ends between events.
+        const TBox box = toBox(onPaper);
+        refreshDisplayBox(*paper_.layers, paper_.displayImage, box, paper_.paperColor,
+                          paper_.isCurrentEngine() ? TLayerEngine::LayerAlpha
+                                                   : TLayerEngine::Legacy,
+                          {}, paper_.clock());
+        paper_.drawGrid(box);
+        paper_.blitRect(paper_.window.view(), onPaper);
+    }
+    paper_.batchedDisplay_ = {};
 }
 
 void TPaper::updateAll()
