@@ -85,6 +85,21 @@ bool CBlockImage::AllocBlock(TBlockInfo& block)
     return true;
 }
 
+bool CBlockImage::AllocBlockForOverwrite(TBlockInfo& block)
+{
+    if (block.allocated)
+        return true;
+    block.data = newStorage(size_t(block.dataSize));
+    if (!block.data) {
+        messageSink().showMessage(kBlockAllocFailedMessage);
+        return false;
+    }
+    block.allocated = true;
+    attachView(block);
+    blockAllocated(block);
+    return true;
+}
+
 void CBlockImage::FreeBlock(TBlockInfo& block)
 {
     // Releasing memory cannot fail here, so the "memory is damaged" warning has no cause.

@@ -45,6 +45,8 @@ public:
     virtual bool IsValid() const { return valid_; }
     // Gives the block storage initialised from its Fill; false (and a message) on failure.
     virtual bool AllocBlock(TBlockInfo& block);
+    // Allocates without filling: for a caller that writes every byte of the block at once.
+    bool AllocBlockForOverwrite(TBlockInfo& block);
     // Releases the storage; the block then reads as its Fill again.
     virtual void FreeBlock(TBlockInfo& block);
 

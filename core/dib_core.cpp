@@ -10,6 +10,14 @@
 
 namespace qm {
 
+TPixelStorage zeroedPixelStorage(size_t bytes)
+{
+    auto* p = static_cast<uint8_t*>(std::calloc(bytes, 1));
+    if (!p)
+        throw std::bad_alloc();
+    return TPixelStorage(p);
+}
+
 namespace {
 
 // Row offsets are 32-bit, so no image may hold more than 2 GiB of pixels.
@@ -60,7 +68,7 @@ bool TChannel::Resize(int32_t width, int32_t height)
     try {
         if (!sizeFits(width, height, 1, bytes))
             throw std::bad_alloc();
-        storage_.reset(new uint8_t[size_t(std::max<int64_t>(bytes, 1))]());
+        storage_ = zeroedPixelStorage(size_t(std::max<int64_t>(bytes, 1)));
         buildRows(ownRows_, height, width, true);
     } catch (...) {
         debugOutput("TChannel::Resize: caught an exception!\n");
@@ -118,7 +126,7 @@ bool TMTC::allocate(int32_t width, int32_t height, bool bottomUp)
         // The same byte size keeps the old buffer and its contents.
         if (!storage_ || bytes != storageBytes_) {
             storage_.reset();
-            storage_.reset(new uint8_t[size_t(std::max<int64_t>(bytes, 4))]());
+            storage_ = zeroedPixelStorage(size_t(std::max<int64_t>(bytes, 4)));
             storageBytes_ = bytes;
         }
         buildRows(ownRows_, height, width * 4, bottomUp);

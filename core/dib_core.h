@@ -16,10 +16,19 @@
 #include "core/rect.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
 namespace qm {
+
+// Zeroed pixel memory from calloc: large images get the system's zero pages, touched only
+// where they are written, instead of a pass that clears them first.
+struct TFreeStorage {
+    void operator()(uint8_t* p) const { std::free(p); }
+};
+using TPixelStorage = std::unique_ptr<uint8_t[], TFreeStorage>;
+TPixelStorage zeroedPixelStorage(size_t bytes); // throws std::bad_alloc
 
 struct TBlockInfo;
 
@@ -101,7 +110,7 @@ public:
     bool blend(int32_t x, int32_t y, uint8_t value, uint8_t alpha); // through Blend8
 
 protected:
-    std::unique_ptr<uint8_t[]> storage_;
+    TPixelStorage storage_;
     std::vector<int32_t> ownRows_;
 };
 
@@ -138,7 +147,7 @@ public:
 
 protected:
     bool allocate(int32_t width, int32_t height, bool bottomUp);
-    std::unique_ptr<uint8_t[]> storage_;
+    TPixelStorage storage_;
     int64_t storageBytes_ = 0;
     std::vector<int32_t> ownRows_;
 };

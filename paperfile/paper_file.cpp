@@ -124,19 +124,23 @@ PaperFileError readRuns(ByteReader& in, CBlockImage& image, uint32_t runMagic, i
         if (count > blocks.size() - placed)
             return PaperFileError::RunOutsideGrid;
         if (type == 1) {
-            if (raw != count * uint32_t(kTileBytes) || compressed > data.size())
+            if (raw != uint64_t(count) * kTileBytes || compressed > data.size())
                 return PaperFileError::RunLength;
-            std::vector<uint8_t> pixels(raw);
+            // Our runs are at most 64 KB: one buffer kept warm in the cache serves them all.
+            thread_local std::vector<uint8_t> pixels;
+            pixels.resize(raw);
             if (decompressInto(data.first(compressed), pixels) != DecompressError::None)
                 return PaperFileError::RunLength;
             for (uint32_t k = 0; k < count; ++k) {
                 TBlockInfo& block = blocks[placed + k];
-                if (!block.allocated && !image.AllocBlock(block))
+                if (!block.allocated && !image.AllocBlockForOverwrite(block))
                     return PaperFileError::OutOfMemory;
                 std::memcpy(block.data.get(), pixels.data() + size_t(k) * kTileBytes, kTileBytes);
             }
+            if (pixels.capacity() > size_t(kMaxRunTiles) * kTileBytes)
+                std::vector<uint8_t>().swap(pixels); // another writer's long run: not kept
         } else if (type == 2) {
-            if (raw != count * 4 || data.size() < raw)
+            if (raw != uint64_t(count) * 4 || data.size() < raw)
                 return PaperFileError::RunLength;
             ByteReader fills(data);
             for (uint32_t k = 0; k < count; ++k) {
