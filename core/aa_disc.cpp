@@ -36,6 +36,7 @@ bool discFrame(float radius, float cx, float cy, int32_t unit, const CDibCore& i
     if (frame.left > frame.right || frame.top > frame.bottom) return false;
     const int64_t r = int64_t(float(unit) * radius);
     frame.r2 = r * r;
+    frame.inverseR2 = frame.r2 > 0 ? 1.0 / double(frame.r2) : 0.0;
     frame.centreX = int64_t(float(unit) * cx);
     frame.centreY = int64_t(float(unit) * cy);
     frame.unit = unit;

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -134,4 +136,59 @@ TEST(AaDisc32, AntiAliasedFalloffAndTheRadiusThreeRule)
     aaDisc32(smallFall, 0x00FFFFFFu, true, true, 1.0f, 2.0f, 3.5f, 3.5f);
     EXPECT_EQ(grid(smallFall), grid(small));
     EXPECT_EQ(text(grid(small)[2]), "0 14 238 255 255 62 0");
+}
+
+// The falloff's quotient comes from a reciprocal: it must be the plain integer division's, at
+// every distance of small and large discs and at the exact multiples where an estimate slips.
+TEST(AaDiscFalloff, EqualsThePlainDivisionEverywhere)
+{
+    std::mt19937_64 rng(11);
+    for (const int64_t r : {int64_t(1), int64_t(3), int64_t(40), int64_t(200), int64_t(4097),
+                            int64_t(1) << 20, int64_t(1) << 24}) {
+        discDetail::TDiscFrame f;
+        f.r2 = r * r;
+        f.inverseR2 = 1.0 / double(f.r2);
+        const auto plain = [&](int64_t dx, int64_t dy) {
+            const int64_t v = 255 - (dx * dx + dy * dy) * 255 / f.r2;
+            return v < 0 ? 0 : int32_t(v);
+        };
+        for (int k = 0; k < 20000; ++k) {
+            const int64_t span = 2 * r + 8;
+            const int64_t dx = int64_t(rng() % uint64_t(span)) - span / 2;
+            const int64_t dy = int64_t(rng() % uint64_t(span)) - span / 2;
+            ASSERT_EQ(discDetail::falloff(f, dx, dy), plain(dx, dy))
+                << "r " << r << " at " << dx << "," << dy;
+        }
+        // Distances whose squared length times 255 is a multiple of r², and one short of it.
+        for (int64_t dx = 0; dx <= r; dx += std::max<int64_t>(1, r / 64)) {
+            ASSERT_EQ(discDetail::falloff(f, dx, 0), plain(dx, 0)) << "r " << r << " dx " << dx;
+            ASSERT_EQ(discDetail::falloff(f, r, 0), 0);
+        }
+    }
+}
+
+// The wholly covered run of each row is exactly the pixels whose four corners pass the test.
+TEST(AaDiscInterior, TheRunHoldsExactlyThePixelsWithFourCornersInside)
+{
+    std::mt19937 rng(3);
+    TMTC image(300, 200);
+    for (int k = 0; k < 400; ++k) {
+        const float radius = std::uniform_real_distribution<float>(0.3f, 120.0f)(rng);
+        const float cx = std::uniform_real_distribution<float>(-50.0f, 350.0f)(rng);
+        const float cy = std::uniform_real_distribution<float>(-50.0f, 250.0f)(rng);
+        discDetail::TDiscFrame f;
+        if (!discDetail::discFrame(radius, cx, cy, 4, image, f))
+            continue;
+        for (int32_t y = f.top; y <= f.bottom; ++y) {
+            int32_t first, last;
+            discDetail::interiorRun(f, y, first, last);
+            for (int32_t x = f.left; x <= f.right; ++x) {
+                const bool whole =
+                    discDetail::cornersInside(f, 4 * int64_t(x) - f.centreX,
+                                              4 * int64_t(y) - f.centreY) == 4;
+                ASSERT_EQ(whole, x >= first && x <= last)
+                    << "r " << radius << " at " << cx << "," << cy << " pixel " << x << "," << y;
+            }
+        }
+    }
 }
