@@ -1,5 +1,6 @@
 #include "layers/composite_rows.h"
 
+#include "layers/dividing_modes_avx2.h"
 #include "layers/normal_avx2.h"
 #include "layers/whole_colour_avx2.h"
 
@@ -32,8 +33,8 @@ template <BlendMode M>
 inline constexpr bool kWholeColourMode = M == BlendMode::Hue || M == BlendMode::Saturation ||
                                          M == BlendMode::Colour || M == BlendMode::Luminosity;
 
-// The AVX2 row: hand-written for normal and the whole-colour modes, compiler-vectorised for
-// the rest.
+// The AVX2 row: hand-written for normal, the whole-colour and the dividing modes,
+// compiler-vectorised for the rest.
 template <BlendMode M>
 __attribute__((target("avx2"), always_inline)) inline void avx2Row(uint32_t* dest,
                                                                   const uint32_t* source,
@@ -43,6 +44,8 @@ __attribute__((target("avx2"), always_inline)) inline void avx2Row(uint32_t* des
         compositeNormalRowAvx2(dest, source, count, opacity);
     else if constexpr (kWholeColourMode<M>)
         compositeWholeColourRowAvx2<M>(dest, source, count, opacity);
+    else if constexpr (kDividingMode<M>)
+        compositeDividingRowAvx2<M>(dest, source, count, opacity);
     else
         compositeRowBody<M>(dest, source, count, opacity);
 }
