@@ -23,7 +23,7 @@ PACKAGES=(
   # fuzz targets and sanitizers
   clang libclang-rt-14-dev
   # independent PSD and OpenRaster readers for tests, headless screenshots, fonts
-  python3-psd-tools python3-pil xvfb fonts-dejavu-core fonts-dejavu-extra fonts-ipafont-gothic
+  python3 python3-psd-tools python3-pil xvfb fonts-dejavu-core fonts-dejavu-extra fonts-ipafont-gothic
   # scanning, and its test backend; PDF pages read back in the printing test
   libsane-dev libsane1 poppler-utils
 )
