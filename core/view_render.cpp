@@ -1,283 +1,30 @@
-// The window's view of the paper. Pixel format on both sides: 32-bit 0xAARRGGBB (memory order
-// B, G, R, A), not premultiplied; every byte is copied or averaged alike.
+// The window's view of the paper: the public entry points choose the fastest loops the
+// processor runs. Pixel format: 32-bit 0xAARRGGBB, not premultiplied.
 #include "core/view_render.h"
 
-#include "core/scale_image.h"
-
-#include <algorithm>
-#include <cmath>
-#include <cstring>
+#include "core/view_kernels.h"
 
 namespace qm {
-
-namespace {
-
-constexpr int64_t kOne = 65536;
-constexpr int64_t kHalf = 32768;
-// Limits that keep every 32.32 sum below 2^63: |u| < 2^36, step ≤ 2^24, so |a| < 2^44 and
-// a × cos < 2^60; a centre of 2^24 paper pixels adds 2^56. Nothing beyond them shows a paper.
-constexpr int32_t kMaxTargetSide = 1 << 20;
-constexpr int64_t kMaxStep = int64_t(1) << 24;
-constexpr double kMaxCentre = double(int64_t(1) << 24);
-
-struct TViewGeometry {
-    int64_t step = kOne; // side of a window pixel's square, 16.16
-    int64_t cos = kOne;  // 16.16
-    int64_t sin = 0;
-    int64_t centreX = 0; // 16.16
-    int64_t centreY = 0;
-    int32_t width = 0; // the window's client size
-    int32_t height = 0;
-};
-
-// The centre of a window pixel's square in 32.32 (>> 16 gives 16.16, >> 32 the pixel), and
-// what it grows by per pixel to the right.
-struct TRowWalk {
-    int64_t x = 0;
-    int64_t y = 0;
-    int64_t dx = 0;
-    int64_t dy = 0;
-};
-
-bool hasPixels(const TMTC& image)
-{
-    return image.IsValid() && image.width() > 0 && image.height() > 0;
-}
-
-// The box clipped to the target, in 64 bits so that no box can overflow; false when the target
-// cannot be written or nothing is left.
-bool clipToTarget(const TViewTarget& display, const TBox& box, TBox& clipped)
-{
-    if (!display.pixels || display.width < 1 || display.height < 1 ||
-        display.width > kMaxTargetSide || display.height > kMaxTargetSide ||
-        display.stride < display.width)
-        return false;
-    const int64_t left = std::max<int64_t>(box.x, 0);
-    const int64_t top = std::max<int64_t>(box.y, 0);
-    const int64_t right = std::min<int64_t>(int64_t(box.x) + box.width, display.width);
-    const int64_t bottom = std::min<int64_t>(int64_t(box.y) + box.height, display.height);
-    if (left >= right || top >= bottom)
-        return false;
-    clipped = {int32_t(left), int32_t(top), int32_t(right - left), int32_t(bottom - top)};
-    return true;
-}
-
-uint32_t* targetRow(const TViewTarget& display, int32_t y)
-{
-    return display.pixels + ptrdiff_t(y) * display.stride;
-}
-
-void fillBox(const TViewTarget& display, const TBox& box, uint32_t colour)
-{
-    for (int32_t y = box.y; y < box.y + box.height; ++y)
-        std::fill_n(targetRow(display, y) + box.x, box.width, colour);
-}
-
-bool makeGeometry(const TViewTarget& display, float zoom, float angle, TPointF centre,
-                  TViewGeometry& g)
-{
-    if (!(zoom > 0.0f) || !std::isfinite(zoom) || !std::isfinite(angle) ||
-        !std::isfinite(centre.x) || !std::isfinite(centre.y))
-        return false;
-    const double step = std::min(65536.0 / double(zoom), double(kMaxStep));
-    g.step = std::max<int64_t>(int64_t(step), 1);
-    // Rounded rather than truncated: sin(π/2) in float lands just below 1 and would otherwise
-    // make a quarter turn shrink the picture by 1/65536.
-    g.cos = std::llround(std::cos(double(angle)) * 65536.0);
-    g.sin = std::llround(std::sin(double(angle)) * 65536.0);
-    g.centreX = int64_t(std::clamp(double(centre.x), -kMaxCentre, kMaxCentre) * 65536.0);
-    g.centreY = int64_t(std::clamp(double(centre.y), -kMaxCentre, kMaxCentre) * 65536.0);
-    g.width = display.width;
-    g.height = display.height;
-    return true;
-}
-
-// Window pixel (x, y): u, v are its centre's offset from the window's centre; a, b the same in
-// paper pixels; the rotation keeps the full 32.32 products and sums them before shifting, so
-// one shift per coordinate yields the 16.16 square centre.
-TRowWalk rowStart(const TViewGeometry& g, int32_t x, int32_t y)
-{
-    const int64_t u = int64_t(x) * kOne + kHalf - int64_t(g.width) * kHalf;
-    const int64_t v = int64_t(y) * kOne + kHalf - int64_t(g.height) * kHalf;
-    const int64_t a = (u * g.step) >> 16;
-    const int64_t b = (v * g.step) >> 16;
-    TRowWalk w;
-    w.x = a * g.cos - b * g.sin + g.centreX * kOne;
-    w.y = a * g.sin + b * g.cos + g.centreY * kOne;
-    // One pixel to the right adds exactly step to a (u grows by 65536).
-    w.dx = g.step * g.cos;
-    w.dy = g.step * g.sin;
-    return w;
-}
-
-// Unrotated (or turned by a half turn): the whole window row reads one source row.
-void plainRowStraight(uint32_t* out, int32_t count, const TRowWalk& w, const TMTC& source,
-                      uint32_t background)
-{
-    const int64_t sy = w.y >> 32;
-    if (sy < 0 || sy >= source.height()) {
-        std::fill_n(out, count, background);
-        return;
-    }
-    const uint32_t* line = source.row(int32_t(sy));
-    const int64_t sourceWidth = source.width();
-    if (w.dx == kOne * kOne) {
-        // 100 %: a run of the source row, with background where the row ends. This is what
-        // the window repaints after every tablet event.
-        const int64_t first = w.x >> 32;
-        const int64_t lead = std::clamp<int64_t>(-first, 0, count);
-        const int64_t end = std::clamp<int64_t>(sourceWidth - first, lead, count);
-        std::fill_n(out, lead, background);
-        if (end > lead)
-            std::memcpy(out + lead, line + (first + lead), size_t(end - lead) * sizeof(uint32_t));
-        std::fill_n(out + end, count - end, background);
-        return;
-    }
-    int64_t x = w.x;
-    for (int32_t i = 0; i < count; ++i, x += w.dx) {
-        const int64_t sx = x >> 32;
-        out[i] = uint64_t(sx) < uint64_t(sourceWidth) ? line[sx] : background;
-    }
-}
-
-void plainRowTurned(uint32_t* out, int32_t count, TRowWalk w, const TMTC& source,
-                    uint32_t background)
-{
-    const uint64_t sourceWidth = uint64_t(source.width());
-    const uint64_t sourceHeight = uint64_t(source.height());
-    for (int32_t i = 0; i < count; ++i, w.x += w.dx, w.y += w.dy) {
-        const int64_t sx = w.x >> 32;
-        const int64_t sy = w.y >> 32;
-        out[i] = uint64_t(sx) < sourceWidth && uint64_t(sy) < sourceHeight
-                     ? source.row(int32_t(sy))[sx]
-                     : background;
-    }
-}
-
-// One axis of a square that lies wholly inside the source, weighted as the area sampler weighs
-// it: a partial first pixel, whole pixels, a partial last pixel, all in 16.16; an axis inside
-// one pixel takes that pixel at full weight and counts one pixel long.
-constexpr int32_t kMaxInlineSpan = 5; // squares up to 4 pixels wide (zoom above 1/4)
-struct TAxis {
-    int64_t first = 0;
-    int32_t count = 0;
-    uint32_t weight[kMaxInlineSpan] = {};
-    uint64_t extent = 0;
-};
-
-// False when the square leaves the source or is too wide: the sampler takes those.
-bool insideAxis(int64_t start, int64_t step, int64_t size, TAxis& axis)
-{
-    const int64_t end = start + step;
-    if (start < 0 || end > size * kOne)
-        return false;
-    axis.first = start >> 16;
-    const int64_t last = (end - 1) >> 16;
-    axis.count = int32_t(last - axis.first + 1);
-    if (axis.count > kMaxInlineSpan)
-        return false;
-    if (axis.count == 1) {
-        axis.weight[0] = uint32_t(kOne);
-        axis.extent = uint64_t(kOne);
-        return true;
-    }
-    axis.weight[0] = uint32_t(kOne - (start & 0xFFFF));
-    for (int32_t k = 1; k < axis.count - 1; ++k)
-        axis.weight[k] = uint32_t(kOne);
-    axis.weight[axis.count - 1] = uint32_t(end - (last << 16));
-    axis.extent = uint64_t(step);
-    return true;
-}
-
-// The sampler's exact integer mean, for a square wholly inside the source: the same weighted
-// sums and the same truncated quotient, without its per-row virtual calls. A channel's sum is
-// at most 255 × the area, below 2^46.
-uint32_t averageInside(const TMTC& source, const TAxis& columns, const TAxis& rows)
-{
-    uint64_t sum[4] = {};
-    for (int32_t j = 0; j < rows.count; ++j) {
-        const uint8_t* p =
-            reinterpret_cast<const uint8_t*>(source.row(int32_t(rows.first + j)) + columns.first);
-        for (int32_t i = 0; i < columns.count; ++i, p += 4) {
-            const uint64_t w = uint64_t(columns.weight[i]) * rows.weight[j];
-            for (int c = 0; c < 4; ++c)
-                sum[c] += p[c] * w;
-        }
-    }
-    const uint64_t area = columns.extent * rows.extent;
-    uint32_t mean = 0;
-    for (int c = 0; c < 4; ++c)
-        mean |= uint32_t(sum[c] / area) << (8 * c);
-    return mean;
-}
-
-// Clips the box and sets up the geometry; false when nothing is left to do (a box outside the
-// target, or one filled with the background because there is nothing to show).
-bool startView(const TViewTarget& display, const TMTC& source, uint32_t background, float zoom,
-               float angle, const TBox& box, TPointF centre, TBox& clip, TViewGeometry& g)
-{
-    if (!clipToTarget(display, box, clip))
-        return false;
-    if (!makeGeometry(display, zoom, angle, centre, g) || !hasPixels(source)) {
-        fillBox(display, clip, background);
-        return false;
-    }
-    return true;
-}
-
-} // namespace
 
 void RenderRotatedView(const TViewTarget& display, const TMTC& source, uint32_t background,
                        float zoom, float angle, const TBox& box, TPointF centre)
 {
-    TBox clip;
-    TViewGeometry g;
-    if (!startView(display, source, background, zoom, angle, box, centre, clip, g))
-        return;
-    TMTC unused(1, 1); // the sampler wants a destination; sampling never touches it
-    CScaleImageTMTC sampler(source, unused);
-    const int64_t half = g.step / 2;
-    const int64_t sourceWidth = source.width();
-    const int64_t sourceHeight = source.height();
-    TAxis columns, rows;
-    for (int32_t y = clip.y; y < clip.y + clip.height; ++y) {
-        uint32_t* out = targetRow(display, y) + clip.x;
-        TRowWalk w = rowStart(g, clip.x, y);
-        for (int32_t i = 0; i < clip.width; ++i, w.x += w.dx, w.y += w.dy) {
-            const int64_t x0 = (w.x >> 16) - half;
-            const int64_t y0 = (w.y >> 16) - half;
-            if (insideAxis(x0, g.step, sourceWidth, columns) &&
-                insideAxis(y0, g.step, sourceHeight, rows)) {
-                // A square inside one source pixel is exactly that pixel (the sampler's rule):
-                // every pixel of an aligned enlargement.
-                if (columns.count == 1 && rows.count == 1)
-                    out[i] = source.row(int32_t(rows.first))[columns.first];
-                else
-                    out[i] = averageInside(source, columns, rows);
-                continue;
-            }
-            if (!sampler.SampleArea(reinterpret_cast<uint8_t*>(out + i), x0, y0, x0 + g.step,
-                                    y0 + g.step))
-                out[i] = background;
-        }
-    }
+    view::renderSmooth(view::bestKernels(), display, source, nullptr, background, zoom, angle, box,
+                       centre);
+}
+
+void RenderRotatedView(const TViewTarget& display, const TMTC& source, const TViewPyramid& pyramid,
+                       uint32_t background, float zoom, float angle, const TBox& box,
+                       TPointF centre)
+{
+    view::renderSmooth(view::bestKernels(), display, source, &pyramid, background, zoom, angle, box,
+                       centre);
 }
 
 void RenderPlainView(const TViewTarget& display, const TMTC& source, uint32_t background,
                      float zoom, float angle, const TBox& box, TPointF centre)
 {
-    TBox clip;
-    TViewGeometry g;
-    if (!startView(display, source, background, zoom, angle, box, centre, clip, g))
-        return;
-    for (int32_t y = clip.y; y < clip.y + clip.height; ++y) {
-        uint32_t* out = targetRow(display, y) + clip.x;
-        const TRowWalk w = rowStart(g, clip.x, y);
-        if (g.sin == 0)
-            plainRowStraight(out, clip.width, w, source, background);
-        else
-            plainRowTurned(out, clip.width, w, source, background);
-    }
+    view::renderPlain(view::bestKernels(), display, source, background, zoom, angle, box, centre);
 }
 
 } // namespace qm

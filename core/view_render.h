@@ -16,6 +16,7 @@
 
 #include "core/dib_core.h"
 #include "core/rect.h"
+#include "core/view_pyramid.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -43,9 +44,24 @@ struct TViewTarget {
 // or an empty source fills the box with the background.
 //
 // The anti-aliased view: each window pixel is the area average of its square (the 16.16 rules of
-// the rotated view, using CScaleImage::SampleArea of a CScaleImageTMTC over the source).
+// the rotated view, the same bytes as CScaleImage::SampleArea of a CScaleImageTMTC over the
+// source would give).
 void RenderRotatedView(const TViewTarget& display, const TMTC& source, uint32_t background,
                        float zoom, float angle, const TBox& box, TPointF centre);
+
+// The same view, fast at every zoom. At zoom 1 and above it is exactly the view above. Below 1
+// each square is averaged over the pyramid level on which it is at most one level pixel wide (a
+// level pixel being the truncated mean of 2^k × 2^k paper pixels), so a window pixel reads at
+// most 2 × 2 level pixels, with its area weights rounded to 1/256 per axis and the sum rounded.
+// What that keeps: a uniform area shows exactly its colour; squares that miss the paper show the
+// background exactly where the view above does; at 1/2, unturned with squares on level pixels,
+// the bytes are the view above's, and at 1/2^k no more than floor(3k / 4) below them; elsewhere
+// every pixel is a weighted mean of the paper pixels under and just around its square (a level
+// pixel further at most), so it departs from the exact average as far as the picture changes
+// over a level pixel. A pyramid not built from a picture of the source's size is ignored.
+void RenderRotatedView(const TViewTarget& display, const TMTC& source, const TViewPyramid& pyramid,
+                       uint32_t background, float zoom, float angle, const TBox& box,
+                       TPointF centre);
 
 // The plain zoomed copy: each window pixel is the source pixel under the centre of its square
 // (nearest neighbour; centre of the square = R((x + 0.5 − width/2)/zoom, (y + 0.5 − height/2)/zoom)

@@ -5,6 +5,7 @@
 
 #include "app/document.h"
 #include "app/paper_journal.h"
+#include "core/view_pyramid.h"
 #include "paint/tool_routing.h"
 #include "paper/pen_input.h"
 #include "ui/app_context.h"
@@ -155,6 +156,7 @@ private:
     // Asks for a repaint of part of the window whose picture changed (the rest is kept).
     void repaintPicture(const QRect& area);
     void drawAntsInto(QImage& image, const QRect& clip) const;
+    const TViewPyramid& currentPyramid();
     bool shortcutKey(QKeyEvent* event);
     bool stepHistory(bool back);
     void replayTick();
@@ -174,6 +176,11 @@ private:
     QImage viewImage_;     // the window's picture, rendered from the display
     QImage frameImage_;    // the picture with the ants, as painted
     QRegion pictureDirty_; // where viewImage_ must be rendered again
+    // Halvings of the display image for the smooth view below 100 %, brought up to date before
+    // such a view is rendered: the boxes presented since (paper coordinates), or all of it.
+    TViewPyramid pyramid_;
+    TBox pyramidDirty_{};
+    bool pyramidStale_ = true;
     TBox antsBox_{};       // the current selection's content on the paper
     QRect dirtyArea_;
 

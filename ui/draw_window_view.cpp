@@ -9,6 +9,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -113,6 +114,11 @@ QRectF TDrawWindowWidget::windowRectOf(const TBox& box) const
 
 void TDrawWindowWidget::present(const TTC& /*picture*/, const TBox& box, TPoint /*at*/)
 {
+    // The pyramid covers the whole paper, shown or not.
+    if (box.width > 0 && box.height > 0)
+        pyramidDirty_ = pyramidDirty_.width > 0 && pyramidDirty_.height > 0
+                            ? toBox(unionRect(toRect(pyramidDirty_), toRect(box)))
+                            : box;
     // Only the part of the window that shows the box is repainted, from the display image.
     const QRect dirty = windowRectOf(box).toAlignedRect().adjusted(-1, -1, 1, 1) & rect();
     if (dirty.isEmpty())
@@ -123,6 +129,7 @@ void TDrawWindowWidget::present(const TTC& /*picture*/, const TBox& box, TPoint 
 
 void TDrawWindowWidget::invalidate(bool /*erase*/)
 {
+    pyramidStale_ = true; // the whole picture, perhaps of another size
     if (centre_.isNull() && paper().width > 0)
         centre_ = QPointF(paper().width / 2.0, paper().height / 2.0);
     applyView();
@@ -189,6 +196,18 @@ void TDrawWindowWidget::drawAntsInto(QImage& image, const QRect& clip) const
              toWindow);
 }
 
+const TViewPyramid& TDrawWindowWidget::currentPyramid()
+{
+    const TTC& picture = paper().displayImage;
+    if (pyramidStale_ || !pyramid_.matches(picture))
+        pyramid_.rebuild(picture);
+    else if (pyramidDirty_.width > 0 && pyramidDirty_.height > 0)
+        pyramid_.update(picture, pyramidDirty_);
+    pyramidStale_ = false;
+    pyramidDirty_ = {};
+    return pyramid_;
+}
+
 void TDrawWindowWidget::paintEvent(QPaintEvent* event)
 {
     if (viewImage_.size() != size()) {
@@ -212,6 +231,11 @@ void TDrawWindowWidget::paintEvent(QPaintEvent* event)
         } else if (p.plainCopy()) {
             RenderPlainView(target, p.displayImage, kBackground, p.zoomScale(), p.rotation, box,
                             centre);
+        } else if (p.zoomScale() < 1.0f) {
+            // Zoomed out, the smooth view reads the halved pictures, kept up to date only while
+            // they are needed.
+            RenderRotatedView(target, p.displayImage, currentPyramid(), kBackground,
+                              p.zoomScale(), p.rotation, box, centre);
         } else {
             RenderRotatedView(target, p.displayImage, kBackground, p.zoomScale(), p.rotation, box,
                               centre);

@@ -92,7 +92,7 @@ TEST(ViewRender, IntegerZoomRepeatsEachPixel)
     // lies inside one source pixel, so the smooth view agrees at zoom 2.
     for (int32_t n : {2, 3, 4})
         for (TRenderer render : kBothViews) {
-            if (n != 2 && render == RenderRotatedView) continue;
+            if (n != 2 && render == kBothViews[1]) continue;
             TWindow window(4 * n, 3 * n);
             render(window.target(), source, kBackground, float(n), 0.0f, {0, 0, 4 * n, 3 * n},
                    {2.0f, 1.5f});
