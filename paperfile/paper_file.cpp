@@ -7,14 +7,18 @@
 #include "events/event_mngr.h"
 #include "files/compressor.h"
 #include "files/picture.h"
-#include "paperfile/layer_block.h"
-#include "paperfile/vkb_reader.h"
 #include "layers/blend_mode_table.h"
 #include "paper/paper.h"
+#include "paperfile/layer_block.h"
+#include "paperfile/vkb_reader.h"
 
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <span>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 namespace qm {
 
@@ -82,8 +86,7 @@ bool writeRuns(ByteWriter& out, const CBlockImage& image, uint32_t runMagic)
             for (size_t k = i; k < end; ++k)
                 raw.insert(raw.end(), blocks[k].data.get(), blocks[k].data.get() + kTileBytes);
             const size_t compressed = compressAppend(raw, out.data(), kFileCompressionLevel);
-            if (compressed == 0)
-                return false;
+            if (compressed == 0) return false;
             out.zeros(alignTo4(compressed) - compressed);
             out.patchU32(lengthAt, uint32_t(kRunHeadLength + alignTo4(compressed)));
             out.patchU32(compressedAt, uint32_t(compressed));
@@ -97,56 +100,94 @@ bool writeRuns(ByteWriter& out, const CBlockImage& image, uint32_t runMagic)
     return true;
 }
 
+// A run of pixel blocks read from the file, to be unpacked into its blocks (allocated already).
+struct TPixelRun {
+    std::span<const uint8_t> frame;
+    TBlockInfo* first;
+    uint32_t count;
+};
+
+// Unpacks the runs one after another; false when one is damaged.
+bool unpackRuns(std::span<const TPixelRun> runs)
+{
+    // Our runs are at most 64 KB: one buffer kept warm in the cache serves them all.
+    thread_local std::vector<uint8_t> pixels;
+    bool good = true;
+    for (const TPixelRun& run : runs) {
+        pixels.resize(size_t(run.count) * kTileBytes);
+        if (decompressInto(run.frame, pixels) != DecompressError::None) {
+            good = false;
+            break;
+        }
+        for (uint32_t k = 0; k < run.count; ++k)
+            std::memcpy(run.first[k].data.get(), pixels.data() + size_t(k) * kTileBytes,
+                        kTileBytes);
+    }
+    if (pixels.capacity() > size_t(kMaxRunTiles) * kTileBytes)
+        std::vector<uint8_t>().swap(pixels); // another writer's long runs: not kept
+    return good;
+}
+
+// Below this many blocks a second thread costs more than it saves.
+constexpr size_t kParallelBlocks = 512;
+
+// Unpacking is most of a load and zstd's frames stand alone, so a large image is unpacked by
+// two threads, half of its blocks each.
+bool unpackAll(std::span<const TPixelRun> runs)
+{
+    size_t total = 0;
+    for (const TPixelRun& run : runs)
+        total += run.count;
+    if (total < kParallelBlocks || runs.size() < 2 || std::thread::hardware_concurrency() < 2)
+        return unpackRuns(runs);
+    size_t half = 0;
+    for (size_t sum = 0; half < runs.size() && sum < total / 2; ++half)
+        sum += runs[half].count;
+    bool secondGood = false;
+    std::thread second;
+    try {
+        second = std::thread([&] { secondGood = unpackRuns(runs.subspan(half)); });
+    } catch (const std::system_error&) {
+        return unpackRuns(runs);
+    }
+    const bool firstGood = unpackRuns(runs.first(half));
+    second.join();
+    return firstGood && secondGood;
+}
+
 // Reads runs until the image's tile grid is covered, placing them in row-major order.
 PaperFileError readRuns(ByteReader& in, CBlockImage& image, uint32_t runMagic, int32_t fileTile,
                         PaperFileError tileError)
 {
     auto& blocks = image.blocks();
-    if (image.blockWidth() != fileTile || image.blockBytes() != kTileBytes)
-        return tileError;
+    if (image.blockWidth() != fileTile || image.blockBytes() != kTileBytes) return tileError;
+    std::vector<TPixelRun> pixelRuns;
     size_t placed = 0;
     while (placed < blocks.size()) {
-        if (in.remaining() < 8 + kRunHeadLength)
-            return PaperFileError::ShortRead;
-        if (in.u32() != runMagic)
-            return PaperFileError::WrongMagic;
+        if (in.remaining() < 8 + kRunHeadLength) return PaperFileError::ShortRead;
+        if (in.u32() != runMagic) return PaperFileError::WrongMagic;
         const uint32_t length = in.u32();
-        if (length < kRunHeadLength || length > in.remaining())
-            return PaperFileError::BadLength;
+        if (length < kRunHeadLength || length > in.remaining()) return PaperFileError::BadLength;
         const uint32_t tileW = in.u32(), tileH = in.u32(), type = in.u32(), count = in.u32();
         const uint32_t compressed = in.u32(), raw = in.u32();
         in.skip(8);
         std::span<const uint8_t> data = in.take(length - kRunHeadLength);
-        if (tileW != uint32_t(fileTile) || tileH != uint32_t(fileTile))
-            return tileError;
-        if (count == 0)
-            return PaperFileError::EmptyRun;
-        if (count > blocks.size() - placed)
-            return PaperFileError::RunOutsideGrid;
+        if (tileW != uint32_t(fileTile) || tileH != uint32_t(fileTile)) return tileError;
+        if (count == 0) return PaperFileError::EmptyRun;
+        if (count > blocks.size() - placed) return PaperFileError::RunOutsideGrid;
         if (type == 1) {
             if (raw != uint64_t(count) * kTileBytes || compressed > data.size())
                 return PaperFileError::RunLength;
-            // Our runs are at most 64 KB: one buffer kept warm in the cache serves them all.
-            thread_local std::vector<uint8_t> pixels;
-            pixels.resize(raw);
-            if (decompressInto(data.first(compressed), pixels) != DecompressError::None)
-                return PaperFileError::RunLength;
-            for (uint32_t k = 0; k < count; ++k) {
-                TBlockInfo& block = blocks[placed + k];
-                if (!block.allocated && !image.AllocBlockForOverwrite(block))
+            for (uint32_t k = 0; k < count; ++k)
+                if (!image.AllocBlockForOverwrite(blocks[placed + k]))
                     return PaperFileError::OutOfMemory;
-                std::memcpy(block.data.get(), pixels.data() + size_t(k) * kTileBytes, kTileBytes);
-            }
-            if (pixels.capacity() > size_t(kMaxRunTiles) * kTileBytes)
-                std::vector<uint8_t>().swap(pixels); // another writer's long run: not kept
+            pixelRuns.push_back({data.first(compressed), &blocks[placed], count});
         } else if (type == 2) {
-            if (raw != uint64_t(count) * 4 || data.size() < raw)
-                return PaperFileError::RunLength;
+            if (raw != uint64_t(count) * 4 || data.size() < raw) return PaperFileError::RunLength;
             ByteReader fills(data);
             for (uint32_t k = 0; k < count; ++k) {
                 TBlockInfo& block = blocks[placed + k];
-                if (block.allocated)
-                    image.FreeBlock(block);
+                if (block.allocated) image.FreeBlock(block);
                 block.fill = fills.u32();
             }
         } else {
@@ -154,6 +195,7 @@ PaperFileError readRuns(ByteReader& in, CBlockImage& image, uint32_t runMagic, i
         }
         placed += count;
     }
+    if (!unpackAll(pixelRuns)) return PaperFileError::RunLength;
     image.blocksEdited();
     return PaperFileError::None;
 }
@@ -223,30 +265,27 @@ PaperFileError readLayer(ByteReader& in, uint32_t length, TPaper& paper)
     if (length < kRecordLength || length - kRecordLength > in.remaining())
         return PaperFileError::BadLength;
     TLayerRecord r;
-    if (!readLayerRecord(in, length, r))
-        return PaperFileError::ShortRead;
+    if (!readLayerRecord(in, length, r)) return PaperFileError::ShortRead;
     const int32_t index = r.index;
     const uint16_t flags = r.flags;
     const uint8_t mode = r.mode, opacity = r.opacity;
     const int32_t width = r.width, height = r.height;
-    if (r.modeWord > 1 || !modeInfo(mode & 0x7F))
-        return PaperFileError::Unsupported;
+    if (r.modeWord > 1 || !modeInfo(mode & 0x7F)) return PaperFileError::Unsupported;
     if (r.tileWidth != uint32_t(kLayerTile) || r.tileHeight != uint32_t(kLayerTile))
         return PaperFileError::LayerTileSize;
     if (width <= 0 || height <= 0 || width > 2 * kMaxPaperSide || height > 2 * kMaxPaperSide ||
         r.tilesAcross != uint32_t((width + kLayerTile - 1) / kLayerTile) ||
-        r.tilesDown != uint32_t((height + kLayerTile - 1) / kLayerTile) ||
-        !saneOffset(r.offsetX) || !saneOffset(r.offsetY) || r.paperWidth <= 0 ||
-        r.paperHeight <= 0 || r.paperWidth > kMaxPaperSide || r.paperHeight > kMaxPaperSide)
+        r.tilesDown != uint32_t((height + kLayerTile - 1) / kLayerTile) || !saneOffset(r.offsetX) ||
+        !saneOffset(r.offsetY) || r.paperWidth <= 0 || r.paperHeight <= 0 ||
+        r.paperWidth > kMaxPaperSide || r.paperHeight > kMaxPaperSide)
         return PaperFileError::BadLength;
     const std::string& name = r.name;
     CLayerMngr& layers = *paper.layers;
-    const int32_t at = layers.CreateLayer(index < 0 ? layers.Count() : index, width, height,
-                                          (flags & 1) != 0, opacity, mode,
-                                          !paper.isCurrentEngine());
+    const int32_t at =
+        layers.CreateLayer(index < 0 ? layers.Count() : index, width, height, (flags & 1) != 0,
+                           opacity, mode, !paper.isCurrentEngine());
     CLayerData* layer = layers.Get(at);
-    if (!layer)
-        return PaperFileError::LayerCreateFailed;
+    if (!layer) return PaperFileError::LayerCreateFailed;
     layer->name = name;
     layer->offsetX = r.offsetX, layer->offsetY = r.offsetY;
     layer->paperWidth = r.paperWidth, layer->paperHeight = r.paperHeight;
@@ -278,8 +317,7 @@ PaperFileError readMask(ByteReader& in, uint32_t length, TPaper& paper)
     in.skip(12); // paper size and fill: the paper's own
     const uint16_t nameLength = in.u16();
     in.skip(18);
-    if (in.failed())
-        return PaperFileError::ShortRead;
+    if (in.failed()) return PaperFileError::ShortRead;
     auto mask = std::make_unique<CMaskData>();
     mask->name = readName(in, length - kRecordLength, nameLength);
     if (flags & 1) {
@@ -293,10 +331,9 @@ PaperFileError readMask(ByteReader& in, uint32_t length, TPaper& paper)
         if (!mask->createMask(width, height, paper.window.messages()))
             return PaperFileError::OutOfMemory;
         mask->offsetX = offsetX, mask->offsetY = offsetY;
-        const PaperFileError runs = readRuns(in, *mask->coverage, kMaskRunMagic, kMaskTile,
-                                             PaperFileError::MaskTileSize);
-        if (runs != PaperFileError::None)
-            return runs;
+        const PaperFileError runs =
+            readRuns(in, *mask->coverage, kMaskRunMagic, kMaskTile, PaperFileError::MaskTileSize);
+        if (runs != PaperFileError::None) return runs;
     }
     paper.masks->InsertMask(paper.masks->Count(), std::move(mask));
     return PaperFileError::None;
@@ -321,12 +358,9 @@ void reportLoadFailure(TPaper& paper, const char* word, PaperFileError error)
 
 PaperFileError readPaperHeader(ByteReader& in, TPaperHeader& h)
 {
-    if (in.remaining() < 8 + kHeaderLength)
-        return PaperFileError::WriteFailed;
-    if (in.u32() != kPaperMagic)
-        return PaperFileError::WrongMagic;
-    if (in.u32() != kHeaderLength)
-        return PaperFileError::BadLength;
+    if (in.remaining() < 8 + kHeaderLength) return PaperFileError::WriteFailed;
+    if (in.u32() != kPaperMagic) return PaperFileError::WrongMagic;
+    if (in.u32() != kHeaderLength) return PaperFileError::BadLength;
     h.width = int32_t(in.u32());
     h.height = int32_t(in.u32());
     const uint32_t kind = in.u32();
@@ -342,8 +376,7 @@ PaperFileError readPaperHeader(ByteReader& in, TPaperHeader& h)
     h.maskCount = in.u16();
     h.maskNameCounter = in.u16();
     in.skip(8);
-    if (kind > kFileKind)
-        return PaperFileError::Unsupported;
+    if (kind > kFileKind) return PaperFileError::Unsupported;
     if (h.width <= 0 || h.height <= 0 || h.width > kMaxPaperSide || h.height > kMaxPaperSide)
         return PaperFileError::TooLarge;
     return PaperFileError::None;
@@ -355,10 +388,8 @@ PaperFileError encodePaperFile(TPaper& paper, uint32_t options, ByteWriter& out)
         CEventMngr* events = dynamic_cast<CEventMngr*>(paper.eventMngr.get());
         if (!events || paper.eventOutputOff || events->committedEnd() == 0)
             options &= ~paperFileOption::events;
-        if (paper.selectionShown)
-            options |= paperFileOption::selectionShown;
-        if (paper.selectionActive)
-            options |= paperFileOption::selectionActive;
+        if (paper.selectionShown) options |= paperFileOption::selectionShown;
+        if (paper.selectionActive) options |= paperFileOption::selectionActive;
         const bool layers = options & paperFileOption::layers;
         const bool masks = options & paperFileOption::masks;
         const size_t headerAt = out.size();
@@ -390,15 +421,13 @@ PaperFileError encodePaperFile(TPaper& paper, uint32_t options, ByteWriter& out)
             for (int32_t i = 0; i < paper.layerCount(); ++i) {
                 const CLayerData& layer = *paper.layer(i);
                 if (layer.image() && writeLayer(out, layer, written)) {
-                    if (i <= paper.currentLayerIndex())
-                        current = written;
+                    if (i <= paper.currentLayerIndex()) current = written;
                     ++written;
                 } else {
                     reportSaveFailure(paper, kLayerWord, layer.name, PaperFileError::WriteFailed);
                 }
             }
-            if (written == 0)
-                return PaperFileError::WriteFailed;
+            if (written == 0) return PaperFileError::WriteFailed;
             out.patchU16(headerAt + 32, uint16_t(current));
             out.patchU16(headerAt + 40, uint16_t(written));
         }
@@ -406,8 +435,7 @@ PaperFileError encodePaperFile(TPaper& paper, uint32_t options, ByteWriter& out)
             int32_t written = 0, current = 0;
             for (int32_t i = 0; i < paper.masks->Count(); ++i) {
                 if (writeMask(out, *paper.masks->Mask(i), written, paper.width, paper.height)) {
-                    if (i <= paper.masks->CurrentIndex())
-                        current = written;
+                    if (i <= paper.masks->CurrentIndex()) current = written;
                     ++written;
                 } else {
                     reportSaveFailure(paper, kMaskWord, paper.masks->Mask(i)->name,
@@ -433,8 +461,7 @@ PaperFileError savePaperFile(const std::string& path, TPaper& paper, uint32_t op
 {
     ByteWriter out;
     const PaperFileError error = encodePaperFile(paper, options, out);
-    if (error != PaperFileError::None)
-        return error;
+    if (error != PaperFileError::None) return error;
     return saveFileReplacing(path, out.data(), keepPrevious) ? PaperFileError::None
                                                              : PaperFileError::WriteFailed;
 }
@@ -446,8 +473,7 @@ PaperFileError loadPaperBytes(std::span<const uint8_t> bytes, TPaper& paper, TFl
         ByteReader in(bytes);
         TPaperHeader header;
         const PaperFileError headerError = readPaperHeader(in, header);
-        if (headerError != PaperFileError::None)
-            return headerError;
+        if (headerError != PaperFileError::None) return headerError;
         paper.setPaperSize(flow, header.width, header.height);
         while (paper.masks->Count() > 0)
             paper.masks->Remove(0);
@@ -495,11 +521,11 @@ PaperFileError loadPaperBytes(std::span<const uint8_t> bytes, TPaper& paper, TFl
             in.skip(length);
         }
         // A file cut between two blocks still ends cleanly; the counts tell.
-        if (((header.options & paperFileOption::layers) && paper.layerCount() != header.layerCount) ||
+        if (((header.options & paperFileOption::layers) &&
+             paper.layerCount() != header.layerCount) ||
             ((header.options & paperFileOption::masks) && paper.masks->Count() != header.maskCount))
             return PaperFileError::ShortRead;
-        if (unknownBlocks)
-            *unknownBlocks = unknown;
+        if (unknownBlocks) *unknownBlocks = unknown;
         if (unknown > 0) {
             char id[5] = {char(lastUnknown), char(lastUnknown >> 8), char(lastUnknown >> 16),
                           char(lastUnknown >> 24), 0};
@@ -537,8 +563,7 @@ PaperFileError loadPaperFile(const std::string& path, TPaper& paper, TFlowImage&
                              int32_t* unknownBlocks)
 {
     std::vector<uint8_t> bytes;
-    if (!readWholeFile(path, bytes))
-        return PaperFileError::ShortRead;
+    if (!readWholeFile(path, bytes)) return PaperFileError::ShortRead;
     return loadPaperBytes(bytes, paper, flow, unknownBlocks);
 }
 
@@ -557,17 +582,14 @@ int32_t loadVkbPaper(std::span<const uint8_t> bytes, TPaper& paper, TFlowImage& 
         const int32_t at = paper.layers->AddLayer(file.width, file.height, true, old.level,
                                                   uint8_t(old.mode & 0x7F));
         CLayerData* layer = paper.layers->Get(at);
-        if (!layer)
-            return int32_t(PaperFileError::LayerCreateFailed);
+        if (!layer) return int32_t(PaperFileError::LayerCreateFailed);
         layer->image()->ImportFrom(old.image, {0, 0}, 255, old.image.bounds());
         layer->image()->Optimize();
         layer->UpdateThumbnail();
     }
-    if (auto* events = dynamic_cast<CEventMngr*>(paper.eventMngr.get()))
-        events->stopRecording();
+    if (auto* events = dynamic_cast<CEventMngr*>(paper.eventMngr.get())) events->stopRecording();
     paper.eventOutputOff = 1;
-    if (!file.eventsValid)
-        paper.window.messages().showMessage(kVkbBrokenEventsText);
+    if (!file.eventsValid) paper.window.messages().showMessage(kVkbBrokenEventsText);
     paper.locked = file.eventsValid && file.eventsProtected ? 1 : 0;
     paper.initialised = 1;
     paper.setCurrentLayer(flow, std::min(file.currentLayer, paper.layerCount() - 1));

@@ -42,11 +42,17 @@ TO_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 def load(path):
     with open(path, encoding="utf-8") as f:
         data = json.load(f)
-    runs = {}
+    # With repetitions, the median of each benchmark; otherwise its one run.
+    runs, medians = {}, {}
     for b in data.get("benchmarks", []):
-        if b.get("run_type", "iteration") == "iteration" and not b.get("error_occurred"):
+        if b.get("error_occurred"):
+            continue
+        if b.get("run_type") == "aggregate":
+            if b.get("aggregate_name") == "median":
+                medians[b["run_name"]] = b
+        else:
             runs[b["name"]] = b
-    return runs
+    return medians or runs
 
 
 def find(runs, name):

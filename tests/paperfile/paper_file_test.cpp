@@ -299,4 +299,34 @@ TEST(PaperFile, OldPaperFileBecomesALockedOrUnlockedPaperWithItsLayers)
     EXPECT_EQ(d.window.sink.messages.back(), kVkbBrokenEventsText);
 }
 
+// A layer of a thousand pixel blocks is unpacked by two threads: its pixels come back exact,
+// and a damaged frame in the second thread's half refuses the file.
+TEST(PaperFile, ALargeLayerUnpackedInTwoHalvesKeepsItsPixelsAndItsErrors)
+{
+    Doc d;
+    d.paper->initPaper("large", d.flow, 1024, 1024);
+    TMTC noise(1024, 1024);
+    uint32_t seed = 9;
+    for (int32_t y = 0; y < 1024; ++y)
+        for (int32_t x = 0; x < 1024; ++x)
+            noise.row(y)[x] = seed = seed * 1664525u + 1013904223u;
+    d.paper->layer(0)->image()->ImportFrom(noise, {0, 0}, 255, noise.bounds());
+    const std::vector<uint8_t> bytes = d.encode(paperFileOption::layers);
+
+    Doc loaded;
+    ASSERT_EQ(loadPaperBytes(bytes, *loaded.paper, loaded.flow), PaperFileError::None);
+    EXPECT_TRUE(test::sameImage(test::flatLayer(*loaded.paper->layer(0)), noise));
+
+    // The last zstd frame (magic 28 B5 2F FD, stored little-endian) is the layer's last run.
+    size_t last = 0;
+    for (size_t i = 0; i + 4 <= bytes.size(); ++i)
+        if (bytes[i] == 0x28 && bytes[i + 1] == 0xB5 && bytes[i + 2] == 0x2F && bytes[i + 3] == 0xFD)
+            last = i;
+    ASSERT_GT(last, bytes.size() / 2);
+    std::vector<uint8_t> damaged = bytes;
+    damaged[last] ^= 0xFF;
+    Doc refused;
+    EXPECT_EQ(loadPaperBytes(damaged, *refused.paper, refused.flow), PaperFileError::RunLength);
+}
+
 } // namespace qm
