@@ -2,19 +2,10 @@
 // AVX2 blend kernels share. Pixel format 0xAARRGGBB, not premultiplied.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <immintrin.h>
 
 namespace qm::lanes {
-
-// ⌊2³²/d⌋ + 1 for d ≥ 2, which fits 32 bits; d = 1 is handled apart, d = 0 never picked.
-inline constexpr std::array<uint32_t, 256> kReciprocals32 = [] {
-    std::array<uint32_t, 256> r{};
-    for (uint64_t d = 2; d < 256; ++d)
-        r[d] = uint32_t((uint64_t(1) << 32) / d + 1);
-    return r;
-}();
 
 struct Rgb {
     __m256i r, g, b;
@@ -47,29 +38,23 @@ __attribute__((target("avx2"))) inline __m256i lumaOf(__m256i r, __m256i g, __m2
     return _mm256_srai_epi32(sum, 16);
 }
 
-// The reciprocals of eight divisors, looked up once and used for three numerators.
+// Eight divisors of 1 … 255 (a lane whose divisor is 0 must not be picked), as floats.
 struct Divisor {
-    __m256i reciprocal;
-    __m256i isOne;
+    __m256 value;
 };
 
 __attribute__((target("avx2"))) inline Divisor divisorOf(__m256i d)
 {
-    return {_mm256_i32gather_epi32(reinterpret_cast<const int*>(kReciprocals32.data()), d, 4),
-            _mm256_cmpeq_epi32(d, _mm256_set1_epi32(1))};
+    return {_mm256_cvtepi32_ps(d)};
 }
 
-// n / d truncated towards zero, per lane.
+// n / d truncated towards zero, per lane, for |n| ≤ 130050. n and d are exact as floats; a
+// divisor of 1 gives n itself, and any other a quotient below 65536, which the float division
+// rounds by at most 2^-9, while a quotient that is not whole lies at least 1/255 short of the
+// next whole number away from zero. So truncating the float quotient gives the integer one.
 __attribute__((target("avx2"))) inline __m256i divide(__m256i n, const Divisor& d)
 {
-    const __m256i sign = _mm256_srai_epi32(n, 31);
-    const __m256i magnitude = _mm256_sub_epi32(_mm256_xor_si256(n, sign), sign);
-    const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(magnitude, d.reciprocal), 32);
-    const __m256i odd =
-        _mm256_mul_epu32(_mm256_srli_epi64(magnitude, 32), _mm256_srli_epi64(d.reciprocal, 32));
-    const __m256i q = _mm256_blend_epi32(even, odd, 0xAA);
-    const __m256i quotient = _mm256_blendv_epi8(q, magnitude, d.isOne);
-    return _mm256_sub_epi32(_mm256_xor_si256(quotient, sign), sign);
+    return _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(n), d.value));
 }
 
 __attribute__((target("avx2"))) inline __m256i select(__m256i condition, __m256i ifTrue,

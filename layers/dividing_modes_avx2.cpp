@@ -1,10 +1,8 @@
 // The dividing modes in AVX2, one 32-bit lane per pixel and channel.
 //
-// Every quotient here has a numerator of at most 130050 and a divisor of 1 … 255, both exact
-// as floats. The float quotient is then within half an ulp (at most 2^-8 below 65536) of the
-// true one, while a true quotient that is not whole lies at least 1/255 below the next whole
-// number, so truncating the float quotient gives the integer quotient exactly. One vector
-// division replaces eight lookups or eight integer divisions.
+// Every quotient here has a numerator of at most 130050 and a divisor of 1 … 255, which the
+// float division of avx2_lanes.h gives exactly: one vector division replaces eight lookups of
+// a 64 KB table or eight integer divisions.
 #include "layers/dividing_modes_avx2.h"
 
 #include "layers/avx2_lanes.h"
@@ -18,10 +16,9 @@ namespace {
 
 using namespace lanes;
 
-// n / d truncated towards zero, per lane, for the ranges above (d ≥ 1).
 __attribute__((target("avx2"))) inline __m256i quotient(__m256i n, __m256i d)
 {
-    return _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(n), _mm256_cvtepi32_ps(d)));
+    return divide(n, divisorOf(d));
 }
 
 __attribute__((target("avx2"))) inline __m256i times255(__m256i v)

@@ -2,8 +2,8 @@
 //
 // Pixel format: 0xAARRGGBB (memory order B, G, R, A), not premultiplied; the destination's
 // alpha byte is kept. The arithmetic is that of blend_modes.h step for step: the divisions
-// go through the same reciprocals (exact for |n| ≤ 65535, 1 ≤ d ≤ 255), all three ways of
-// fitting the luma are computed and the right one is picked per lane.
+// give the same integer quotients (see divide), all three ways of fitting the luma are
+// computed and the right one is picked per lane.
 #include "layers/whole_colour_avx2.h"
 
 #include "layers/avx2_lanes.h"
