@@ -23,8 +23,7 @@ CBlockImage::~CBlockImage() = default;
 bool CBlockImage::buildTable(int32_t width, int32_t height)
 {
     freeTable();
-    if (width < 0 || height < 0 || width > kMaxSide || height > kMaxSide)
-        return false;
+    if (width < 0 || height < 0 || width > kMaxSide || height > kMaxSide) return false;
     width_ = width;
     height_ = height;
     blocksAcross_ = (width + blockWidth_ - 1) / blockWidth_;
@@ -44,8 +43,7 @@ bool CBlockImage::buildTable(int32_t width, int32_t height)
                 b.validHeight = std::min(height - b.y0, blockHeight_);
                 b.dataSize = blockBytes_;
                 b.fill = 0x00FFFFFFu;
-                if (!InitBlock(b))
-                    throw std::bad_alloc();
+                if (!InitBlock(b)) throw std::bad_alloc();
             }
     } catch (...) {
         freeTable();
@@ -71,24 +69,15 @@ std::unique_ptr<uint8_t[]> CBlockImage::newStorage(size_t bytes)
 
 bool CBlockImage::AllocBlock(TBlockInfo& block)
 {
-    if (block.allocated)
-        return true;
-    block.data = newStorage(size_t(block.dataSize));
-    if (!block.data) {
-        messageSink().showMessage(kBlockAllocFailedMessage);
-        return false;
-    }
-    block.allocated = true;
-    attachView(block);
+    if (block.allocated) return true;
+    if (!AllocBlockForOverwrite(block)) return false;
     fillBlockStorage(block, block.fill);
-    blockAllocated(block);
     return true;
 }
 
 bool CBlockImage::AllocBlockForOverwrite(TBlockInfo& block)
 {
-    if (block.allocated)
-        return true;
+    if (block.allocated) return true;
     block.data = newStorage(size_t(block.dataSize));
     if (!block.data) {
         messageSink().showMessage(kBlockAllocFailedMessage);
@@ -110,18 +99,15 @@ void CBlockImage::FreeBlock(TBlockInfo& block)
 
 TBlockInfo* CBlockImage::GetBlock(int32_t bx, int32_t by, bool allocate)
 {
-    if (bx < 0 || by < 0 || bx >= blocksAcross_ || by >= blocksDown_)
-        return nullptr;
+    if (bx < 0 || by < 0 || bx >= blocksAcross_ || by >= blocksDown_) return nullptr;
     TBlockInfo& b = blocks_[size_t(bx + by * blocksAcross_)];
-    if (allocate && !AllocBlock(b))
-        return nullptr;
+    if (allocate && !AllocBlock(b)) return nullptr;
     return &b;
 }
 
 const TBlockInfo* CBlockImage::GetBlock(int32_t bx, int32_t by) const
 {
-    if (bx < 0 || by < 0 || bx >= blocksAcross_ || by >= blocksDown_)
-        return nullptr;
+    if (bx < 0 || by < 0 || bx >= blocksAcross_ || by >= blocksDown_) return nullptr;
     return &blocks_[size_t(bx + by * blocksAcross_)];
 }
 
@@ -138,10 +124,8 @@ const TBlockInfo* CBlockImage::BlockAt(int32_t x, int32_t y) const
 uint8_t* CBlockImage::BlockPixelAddress(int32_t x, int32_t y, bool allocate)
 {
     TBlockInfo* b = BlockAt(x, y, allocate);
-    if (!b || !b->allocated)
-        return nullptr;
-    return b->data.get() +
-           ((y & blockMask_) * blockWidth_ + (x & blockMask_)) * bytesPerPixel_;
+    if (!b || !b->allocated) return nullptr;
+    return b->data.get() + ((y & blockMask_) * blockWidth_ + (x & blockMask_)) * bytesPerPixel_;
 }
 
 int64_t CBlockImage::MemoryUsed() const
@@ -174,8 +158,7 @@ bool copyBlockState(CBlockImage& dest, TBlockInfo& d, const TBlockInfo& s)
 
 bool CBlockImage::CopyBlocks(const CBlockImage& source)
 {
-    if (!valid_ || !source.valid_ || source.blockBytes_ != blockBytes_)
-        return false;
+    if (!valid_ || !source.valid_ || source.blockBytes_ != blockBytes_) return false;
     bool ok = true;
     const int32_t across = std::min(blocksAcross_, source.blocksAcross_);
     const int32_t down = std::min(blocksDown_, source.blocksDown_);
@@ -205,8 +188,7 @@ bool CBlockImage::CopyBlockRect(const CBlockImage& source, TPoint at, TBox box)
         for (int32_t i = 0; i < across; ++i) {
             const TBlockInfo* s = source.GetBlock(sbx0 + i, sby0 + j);
             TBlockInfo* d = GetBlock(dbx0 + i, dby0 + j, false);
-            if (!s || !d)
-                continue;
+            if (!s || !d) continue;
             any = true;
             ok &= copyBlockState(*this, *d, *s);
         }

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <immintrin.h>
 
 namespace qm::view {
 
@@ -70,5 +71,12 @@ inline TRun overlap(TRun a, TRun b)
 // the one before (flat images, top-down or bottom-up); false otherwise. Lets vector loops address
 // a pixel as row 0 + y × stride + x.
 bool uniformRowStride(const TMTC& image, ptrdiff_t& stride);
+
+// Pixels k0 … k3 of a 32.32 row walk in the four 64-bit lanes, for the AVX2 row loops.
+__attribute__((target("avx2"), always_inline)) inline __m256i
+walkLanes(int64_t start, int64_t d, int k0, int k1, int k2, int k3)
+{
+    return _mm256_setr_epi64x(start + k0 * d, start + k1 * d, start + k2 * d, start + k3 * d);
+}
 
 } // namespace qm::view

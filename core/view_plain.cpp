@@ -102,13 +102,6 @@ void turnedInsidePortable(uint32_t* out, int32_t count, TRowWalk w, const TTurne
         out[i] = s.base[(w.y >> 32) * s.stride + (w.x >> 32)];
 }
 
-// Pixels k0 … k3 of a 32.32 walk in the four 64-bit lanes.
-__attribute__((target("avx2"), always_inline)) inline __m256i
-walkLanes(int64_t start, int64_t d, int k0, int k1, int k2, int k3)
-{
-    return _mm256_setr_epi64x(start + k0 * d, start + k1 * d, start + k2 * d, start + k3 * d);
-}
-
 // Eight addresses at a time from the 32.32 walk in 64-bit lanes, whose high halves are the
 // source pixel; the loads themselves are plain ones (gathers are slower on the processors we
 // measured).

@@ -115,13 +115,6 @@ void interiorPortable(uint32_t* out, int32_t count, TRowWalk w, const TSquares& 
                                    ((w.y >> 16) - s.half) >> s.shift);
 }
 
-// Pixels k0 … k3 of a 32.32 walk in the four 64-bit lanes.
-__attribute__((target("avx2"), always_inline)) inline __m256i
-walkLanes(int64_t start, int64_t d, int k0, int k1, int k2, int k3)
-{
-    return _mm256_setr_epi64x(start + k0 * d, start + k1 * d, start + k2 * d, start + k3 * d);
-}
-
 // The level corners (16.16) of eight squares from their walks, in pixel order.
 __attribute__((target("avx2"), always_inline)) inline __m256i corner(__m256i a, __m256i b,
                                                                      __m256i half, __m128i shift)

@@ -2,6 +2,8 @@
 // AVX2 blend kernels share. Pixel format 0xAARRGGBB, not premultiplied.
 #pragma once
 
+#include "layers/blend_modes.h"
+
 #include <cstdint>
 #include <immintrin.h>
 
@@ -82,6 +84,34 @@ __attribute__((target("avx2"))) inline __m256i packRgb(__m256i dest, const Rgb& 
         _mm256_or_si256(_mm256_and_si256(dest, _mm256_set1_epi32(int32_t(0xFF000000u))),
                         _mm256_slli_epi32(c.r, 16)),
         _mm256_or_si256(_mm256_slli_epi32(c.g, 8), c.b));
+}
+
+// A composite row of a mode whose blended colour `blend(pixel, source)` (three channels) is
+// worked out eight pixels at a time: each channel becomes Lerp255(f, d, a) with
+// a = opacity × As / 255, the destination's alpha kept; the tail goes pixel by pixel.
+template <BlendMode M, typename Blend>
+__attribute__((target("avx2"), always_inline)) inline void
+compositeLaneRow(uint32_t* dest, const uint32_t* source, int32_t count, uint32_t opacity,
+                 Blend&& blend)
+{
+    const __m256i opacity32 = _mm256_set1_epi32(int32_t(opacity * 32897u));
+    const __m256i full = _mm256_set1_epi32(8388735);
+    int32_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + i));
+        const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dest + i));
+        const Rgb pc = channelsOf(d);
+        const Rgb f = blend(pc, channelsOf(s));
+        const __m256i a =
+            _mm256_srli_epi32(_mm256_mullo_epi32(_mm256_srli_epi32(s, 24), opacity32), 23);
+        const __m256i ka = _mm256_mullo_epi32(a, _mm256_set1_epi32(32897));
+        const __m256i kd = _mm256_sub_epi32(full, ka);
+        const __m256i out =
+            packRgb(d, {lerp(f.r, pc.r, ka, kd), lerp(f.g, pc.g, ka, kd), lerp(f.b, pc.b, ka, kd)});
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dest + i), out);
+    }
+    for (; i < count; ++i)
+        dest[i] = compositeMode<M>(dest[i], source[i], opacity);
 }
 
 } // namespace qm::lanes

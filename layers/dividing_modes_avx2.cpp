@@ -92,25 +92,11 @@ template <BlendMode M>
 __attribute__((target("avx2"))) void
 compositeDividingRowAvx2(uint32_t* dest, const uint32_t* source, int32_t count, uint32_t opacity)
 {
-    const __m256i opacity32 = _mm256_set1_epi32(int32_t(opacity * 32897u));
-    const __m256i full = _mm256_set1_epi32(8388735);
-    int32_t i = 0;
-    for (; i + 8 <= count; i += 8) {
-        const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + i));
-        const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dest + i));
-        const Rgb pc = channelsOf(d), sc = channelsOf(s);
-        // a = opacity × As / 255; each channel Lerp255(f, d, a).
-        const __m256i a =
-            _mm256_srli_epi32(_mm256_mullo_epi32(_mm256_srli_epi32(s, 24), opacity32), 23);
-        const __m256i ka = _mm256_mullo_epi32(a, _mm256_set1_epi32(32897));
-        const __m256i kd = _mm256_sub_epi32(full, ka);
-        const __m256i out = packRgb(d, {lerp(channel<M>(pc.r, sc.r), pc.r, ka, kd),
-                                        lerp(channel<M>(pc.g, sc.g), pc.g, ka, kd),
-                                        lerp(channel<M>(pc.b, sc.b), pc.b, ka, kd)});
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dest + i), out);
-    }
-    for (; i < count; ++i)
-        dest[i] = compositeMode<M>(dest[i], source[i], opacity);
+    compositeLaneRow<M>(
+        dest, source, count, opacity,
+        [](const Rgb& pc, const Rgb& sc) __attribute__((target("avx2"))) {
+            return Rgb{channel<M>(pc.r, sc.r), channel<M>(pc.g, sc.g), channel<M>(pc.b, sc.b)};
+        });
 }
 
 template void compositeDividingRowAvx2<BlendMode::Burn>(uint32_t*, const uint32_t*, int32_t,

@@ -80,34 +80,18 @@ template <BlendMode M>
 __attribute__((target("avx2"))) void
 compositeWholeColourRowAvx2(uint32_t* dest, const uint32_t* source, int32_t count, uint32_t opacity)
 {
-    const __m256i opacity32 = _mm256_set1_epi32(int32_t(opacity * 32897u));
-    const __m256i full = _mm256_set1_epi32(8388735);
-    int32_t i = 0;
-    for (; i + 8 <= count; i += 8) {
-        const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + i));
-        const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dest + i));
-        const Rgb pc = channelsOf(d), sc = channelsOf(s);
-        Rgb f;
-        if constexpr (M == BlendMode::Hue)
-            f = setSatLum(sc, saturationOf(pc), lumaOf(pc.r, pc.g, pc.b));
-        else if constexpr (M == BlendMode::Saturation)
-            f = setSatLum(pc, saturationOf(sc), lumaOf(pc.r, pc.g, pc.b));
-        else if constexpr (M == BlendMode::Colour)
-            f = setSatLum(sc, saturationOf(sc), lumaOf(pc.r, pc.g, pc.b));
-        else
-            f = setSatLum(pc, saturationOf(pc), lumaOf(sc.r, sc.g, sc.b));
-
-        // a = opacity × As / 255; each channel Lerp255(f, d, a).
-        const __m256i a =
-            _mm256_srli_epi32(_mm256_mullo_epi32(_mm256_srli_epi32(s, 24), opacity32), 23);
-        const __m256i ka = _mm256_mullo_epi32(a, _mm256_set1_epi32(32897));
-        const __m256i kd = _mm256_sub_epi32(full, ka);
-        const __m256i out =
-            packRgb(d, {lerp(f.r, pc.r, ka, kd), lerp(f.g, pc.g, ka, kd), lerp(f.b, pc.b, ka, kd)});
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dest + i), out);
-    }
-    for (; i < count; ++i)
-        dest[i] = compositeMode<M>(dest[i], source[i], opacity);
+    compositeLaneRow<M>(
+        dest, source, count, opacity,
+        [](const Rgb& pc, const Rgb& sc) __attribute__((target("avx2"))) {
+            if constexpr (M == BlendMode::Hue)
+                return setSatLum(sc, saturationOf(pc), lumaOf(pc.r, pc.g, pc.b));
+            else if constexpr (M == BlendMode::Saturation)
+                return setSatLum(pc, saturationOf(sc), lumaOf(pc.r, pc.g, pc.b));
+            else if constexpr (M == BlendMode::Colour)
+                return setSatLum(sc, saturationOf(sc), lumaOf(pc.r, pc.g, pc.b));
+            else
+                return setSatLum(pc, saturationOf(pc), lumaOf(sc.r, sc.g, sc.b));
+        });
 }
 
 template void compositeWholeColourRowAvx2<BlendMode::Hue>(uint32_t*, const uint32_t*, int32_t,
