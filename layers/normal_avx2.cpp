@@ -25,6 +25,10 @@ __attribute__((target("avx2"))) void compositeNormalRowAvx2(uint32_t* dest, cons
     const __m256i colourLanes = _mm256_set1_epi64x(0x0000FFFFFFFFFFFFll);
     int32_t i = 0;
     for (; i + 8 <= count; i += 8) {
+        // A kilobyte ahead on both rows: the arithmetic is quick enough that waiting on the
+        // memory is what is left, and the hardware's own prefetch starts too late on long rows.
+        _mm_prefetch(reinterpret_cast<const char*>(source + i) + 1024, _MM_HINT_T0);
+        _mm_prefetch(reinterpret_cast<const char*>(dest + i) + 1024, _MM_HINT_T0);
         const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + i));
         const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dest + i));
         // a = (opacity × As × 32897) >> 23 in 32-bit lanes, then copied into both 16-bit halves.
